@@ -1,0 +1,61 @@
+# Vantrel: cross build on Linux, tests under Wine.
+#   make run   - install what is missing, build, start the launcher under Wine
+#   make test  - install what is missing, build both architectures, run every test
+#   make dist  - stage the program folders in dist/x64 and dist/x86
+SHELL := /bin/bash
+ROOT := $(abspath .)
+BUILD ?= $(ROOT)/build
+JOBS ?= $(shell nproc)
+export VANTREL_WINEPREFIX ?= $(BUILD)/wineprefix
+
+.PHONY: all packages deps build build-x64 build-x86 test test-x64 check-x86 run dist clean
+
+all: build
+
+packages:
+	@tools/install-packages.sh
+
+# Prefixes of the cross-built dependencies (built once per version, cached).
+deps: packages
+	@tools/build-deps.sh x86_64 > $(BUILD)/.deps-x64 2>$(BUILD)/.deps-x64.log || { cat $(BUILD)/.deps-x64.log; exit 1; }
+	@tools/build-deps.sh i686 > $(BUILD)/.deps-x86 2>$(BUILD)/.deps-x86.log || { cat $(BUILD)/.deps-x86.log; exit 1; }
+
+$(BUILD):
+	@mkdir -p $(BUILD)
+
+deps: | $(BUILD)
+
+define configure
+	@cmake -S . -B $(BUILD)/$(1) -G "Unix Makefiles" \
+	  -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-$(2).cmake \
+	  -DVANTREL_DEPS=$$(cat $(BUILD)/.deps-$(1)) > /dev/null
+endef
+
+build-x64: deps
+	$(call configure,x64,x86_64)
+	@cmake --build $(BUILD)/x64 -j$(JOBS) -- --no-print-directory
+
+build-x86: deps
+	$(call configure,x86,i686)
+	@cmake --build $(BUILD)/x86 -j$(JOBS) -- --no-print-directory
+
+build: build-x64 build-x86
+
+test-x64: build-x64
+	@tools/run-tests.sh $(BUILD)/x64
+
+check-x86: build-x86
+	@tools/check-binaries.sh $(BUILD)/x86 x86
+
+test: build test-x64 check-x86
+	@tools/check-binaries.sh $(BUILD)/x64 x64
+
+dist: build
+	@tools/stage-dist.sh $(BUILD)/x64 $(ROOT)/dist/x64
+	@tools/stage-dist.sh $(BUILD)/x86 $(ROOT)/dist/x86
+
+run: build-x64
+	@tools/run-launcher.sh $(BUILD)/x64
+
+clean:
+	rm -rf $(BUILD) dist

@@ -1,0 +1,3 @@
+#include "core/state.h"
+
+AppState g_App;

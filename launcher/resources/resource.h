@@ -1,0 +1,32 @@
+// Resource ids of the built-in (and language library) resources.
+#pragma once
+
+#define VN_VERSION_MAJOR 4
+#define VN_VERSION_MINOR 2
+#define VN_VERSION_BUILD 2
+#define VN_VERSION_REVISION 0
+#define VN_VERSION_TEXT "4.2.2.0"
+
+// Strings
+#define IDS_LANG_VERSION 300
+#define IDS_LANG_NAME 301
+#define IDS_LANG_HELPFILE 302
+#define IDS_LANG_FONT 303
+#define IDS_PAGE_NAME 304
+#define IDS_SUBMENU_NAME 305
+#define IDS_FILTER_ALL 631
+#define IDS_FILTER_PROGRAMS 632
+#define IDS_FILTER_ICONS 633
+#define IDS_FILTER_ICONLIBS 634
+#define IDS_FILTER_SETTINGS 635
+#define IDS_ERR_COM 648
+#define IDS_ERR_BACKUP 649
+#define IDS_ERR_ICONCACHE 650
+#define IDS_ERR_DLLVERSION 651
+#define IDS_ERR_DLLLOAD 652
+#define IDS_ERR_HOOK 653
+#define IDS_ERR_MEMORY 654
+#define IDS_ERR_SAVE 655
+#define IDS_ERR_UPDATE 657
+#define IDS_ASK_TO_RELATIVE 658
+#define IDS_ASK_TO_ABSOLUTE 659

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs one Windows program under the test run's private Wine prefix (ctest's
+# emulator). The prefix is made once per run; a persistent wineserver is
+# started with stdio detached so ctest never waits for its linger.
+set -u
+prefix=${VANTREL_WINEPREFIX:-$(cd "$(dirname "$0")/.." && pwd)/build/wineprefix}
+export WINEPREFIX=$prefix WINEDEBUG=-all
+# A crash must fail the test (winedbg off); no Gecko/Mono install prompts.
+export WINEDLLOVERRIDES="winedbg.exe=d;mscoree,mshtml="
+# Tests must never see the real user's files.
+export HOME=${VANTREL_TEST_HOME:-$prefix.home}
+mkdir -p "$HOME"
+arch=$(uname -m)
+wine_() { setarch "$arch" -R wine "$@"; }
+
+mkdir -p "$(dirname "$prefix")"
+(
+  flock -o 9
+  if [ ! -f "$prefix/.vantrel-ready" ]; then
+    wine_ wineboot -i </dev/null >/dev/null 2>&1
+    wineserver -w
+    # GDI+ needs real fonts in the prefix to draw text.
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    cp -n /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null
+    touch "$prefix/.vantrel-ready"
+  fi
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine_ cmd /c exit </dev/null >/dev/null 2>&1
+) 9>"$prefix.lock"
+
+exe=$1; shift
+case $exe in *.exe|*.EXE) ;; *) [ -f "$exe.exe" ] && exe=$exe.exe ;; esac
+wine_ "$exe" "$@" | cat
+exit "${PIPESTATUS[0]}"
