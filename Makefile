@@ -26,7 +26,7 @@ $(BUILD):
 deps: | $(BUILD)
 
 define configure
-	@cmake -S . -B $(BUILD)/$(1) -G "Unix Makefiles" \
+	@cmake --no-warn-unused-cli -S . -B $(BUILD)/$(1) -G "Unix Makefiles" \
 	  -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-$(2).cmake \
 	  -DVANTREL_DEPS=$$(cat $(BUILD)/.deps-$(1)) > /dev/null
 endef

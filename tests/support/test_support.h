@@ -1,0 +1,24 @@
+// Helpers shared by the test suites.
+#pragma once
+#include <windows.h>
+#include <string>
+
+// A fresh folder under the (Wine prefix's) temporary folder, removed with
+// everything in it when the object goes.
+struct TempDir {
+  std::wstring Path;  // no trailing backslash
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  std::wstring File(const wchar_t* name) const { return Path + L"\\" + name; }
+};
+
+// Whole file as bytes; empty when missing.
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// UTF-16LE text with BOM, as the settings files are stored.
+bool WriteUtf16File(const std::wstring& path, const std::wstring& text);
+// Path of a fixture made at build time.
+std::wstring FixturePath(const wchar_t* name);
+void RemoveTree(const std::wstring& path);
