@@ -2,6 +2,8 @@
 // workers read it and fetch items again by list and index before use.
 #pragma once
 #include <windows.h>
+#include "render/design.h"
+#include "store/settings.h"
 
 // Run-state word (AppState::RunState).
 enum : LONG {
@@ -49,6 +51,9 @@ struct AppState {
 
   // Current skin name ([Skin] Name of the design); empty = classic look.
   wchar_t SkinName[260];
+
+  SettingsState Settings;
+  DesignState Design;
 };
 
 extern AppState g_App;
