@@ -11,11 +11,13 @@ export WINEDLLOVERRIDES="winedbg.exe=d;mscoree,mshtml="
 export HOME=${VANTREL_TEST_HOME:-$prefix.home}
 mkdir -p "$HOME"
 arch=$(uname -m)
-wine_() { setarch "$arch" -R wine "$@"; }
+# Nothing started here may keep the prefix lock (fd 9): a persistent
+# wineserver or Wine service holding it would block every later run.
+wine_() { setarch "$arch" -R wine "$@" 9>&-; }
 
 mkdir -p "$(dirname "$prefix")"
 (
-  flock -o 9
+  flock 9
   if [ ! -f "$prefix/.vantrel-ready" ]; then
     wine_ wineboot -i </dev/null >/dev/null 2>&1
     wineserver -w
@@ -24,7 +26,7 @@ mkdir -p "$(dirname "$prefix")"
     cp -n /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null
     touch "$prefix/.vantrel-ready"
   fi
-  wineserver -p </dev/null >/dev/null 2>&1
+  wineserver -p </dev/null >/dev/null 2>&1 9>&-
   wine_ cmd /c exit </dev/null >/dev/null 2>&1
 ) 9>"$prefix.lock"
 
