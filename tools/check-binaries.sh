@@ -12,5 +12,24 @@ while IFS= read -r f; do
   if [ -n "$bad" ]; then echo "check-binaries: $f imports non-system DLLs: $bad"; fail=1; fi
 done < <(find "$build" -maxdepth 2 \( -name '*.exe' -o -name '*.dll' \) -not -path '*/CMakeFiles/*')
 [ $n -gt 0 ] || { echo "check-binaries: nothing built in $build"; exit 1; }
+
+# VnHook.dll: exactly the ten exports, undecorated on both arches, and one
+# shared section that every process mapping the library sees.
+hook=$build/VnHook.dll
+want='_VnCheckMouseCircle _VnCheckPtOnEdge _VnClearAdminReq _VnGetAdminReq _VnGetDllVersion _VnIsExplorerWindow _VnOperateKeyboardHook _VnOperateMouseHook _VnSetAdminReq _VnSetDllData'
+if [ ! -f "$hook" ]; then
+  echo "check-binaries: $hook missing"; fail=1
+else
+  got=$($od -p "$hook" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/^\t\[/{print $3}' | sort | xargs)
+  if [ "$got" != "$want" ]; then
+    echo "check-binaries: $hook exports '$got', expected '$want'"; fail=1
+  fi
+  flags=$($od -h "$hook" | awk '$2==".vnshared"{getline; print}')
+  case "$flags" in
+    *SHARED*DATA*|*DATA*SHARED*) ;;
+    *) echo "check-binaries: $hook has no shared .vnshared data section ($flags)"; fail=1 ;;
+  esac
+  [ $fail -eq 0 ] && echo "check-binaries: $hook exports the ten entry points, .vnshared is shared"
+fi
 [ $fail -eq 0 ] && echo "check-binaries: $n $arch binaries import only system DLLs"
 exit $fail

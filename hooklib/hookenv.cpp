@@ -1,0 +1,8 @@
+#include "hooklib/hookenv.h"
+
+HookEnv g_HookEnv = {
+    GetTickCount,
+    GetAsyncKeyState,
+    PostMessageW,
+    SendInput,
+};

@@ -1,0 +1,207 @@
+// VnHook.dll: the shared section, the exports and the hook procedures. The
+// gesture logic lives in plain functions over the shared record
+// (settings.cpp, keyboard.cpp, adminring.cpp).
+#include "hooklib/vnhook.h"
+#include "hooklib/adminring.h"
+#include "hooklib/keyboard.h"
+#include "hooklib/settings.h"
+#include <type_traits>
+
+// One instance for every process that maps the library. It must be an
+// initialised variable, or the compiler would move it out of the section.
+static SharedHookData g_Shared __attribute__((section(".vnshared"), shared)) = {};
+
+// Per process.
+static HINSTANCE s_module;
+static volatile LONG s_keyBusy;    // ordinary keyboard hook
+static volatile LONG s_llKeyBusy;  // low-level keyboard hook
+
+// Windows 2000 (500) brought the low-level hooks.
+static UINT32 HookOsVersion()
+{
+  if (g_Shared.osVersion)
+    return g_Shared.osVersion;
+  static const WORD versions[] = {0x0A00, 0x0603, 0x0602, 0x0601, 0x0600, 0x0502, 0x0501, 0x0500};
+  UINT32 found = 400;
+  for (WORD v : versions) {
+    OSVERSIONINFOEXW vi = {sizeof(vi)};
+    vi.dwMajorVersion = HIBYTE(v);
+    vi.dwMinorVersion = LOBYTE(v);
+    DWORDLONG mask = VerSetConditionMask(0, VER_MAJORVERSION, VER_GREATER_EQUAL);
+    mask = VerSetConditionMask(mask, VER_MINORVERSION, VER_GREATER_EQUAL);
+    if (VerifyVersionInfoW(&vi, VER_MAJORVERSION | VER_MINORVERSION, mask)) {
+      found = HIBYTE(v) * 100 + LOBYTE(v);
+      break;
+    }
+  }
+  g_Shared.osVersion = found;
+  return found;
+}
+
+static LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+  if (code == HC_ACTION && g_Shared.keyboardTarget && !InterlockedExchange(&s_keyBusy, 1)) {
+    BOOL down = (lParam & 0x80000000) == 0;
+    BOOL swallow = MatchHotKey(&g_Shared, (BYTE)wParam, GetTickCount(), down);
+    InterlockedExchange(&s_keyBusy, 0);
+    if (swallow)
+      return 1;
+  }
+  return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+static LRESULT CALLBACK LowLevelKeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+  if (code == HC_ACTION && g_Shared.keyboardTarget) {
+    const KBDLLHOOKSTRUCT* k = (const KBDLLHOOKSTRUCT*)lParam;
+    if (!IsInjectSignature(k->dwExtraInfo) && !InterlockedExchange(&s_llKeyBusy, 1)) {
+      BOOL down = wParam != WM_KEYUP && wParam != WM_SYSKEYUP && !(k->flags & LLKHF_UP);
+      BOOL swallow = MatchHotKey(&g_Shared, (BYTE)k->vkCode, k->time, down);
+      InterlockedExchange(&s_llKeyBusy, 0);
+      if (swallow)
+        return 1;
+    }
+  }
+  return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+// Mouse actions, place tests and circles are not detected yet: the mouse
+// hooks pass every event on.
+static LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+  return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+static LRESULT CALLBACK LowLevelMouseHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+  return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+static BOOL RemoveHook(HHOOK* hook)
+{
+  if (*hook) {
+    // Keep the handle when the system refuses, so the caller can retry.
+    if (!UnhookWindowsHookEx(*hook))
+      return FALSE;
+    *hook = NULL;
+  }
+  return TRUE;
+}
+
+extern "C" {
+
+UINT32 WINAPI VnGetDllVersion(void)
+{
+  return HOOKDLL_VERSION;
+}
+
+void WINAPI VnSetDllData(int kind, void* p, void* q)
+{
+  ApplyDllData(&g_Shared, kind, p, q);
+}
+
+BOOL WINAPI VnOperateMouseHook(int op, HWND target, BOOL lowLevel)
+{
+  if (op == HOOKOP_INSTALL) {
+    if (g_Shared.mouseHook)
+      return TRUE;
+    g_Shared.mouseTarget = target;
+    HHOOK h;
+    if (lowLevel && HookOsVersion() >= 500) {
+      g_Shared.hookKinds |= HOOKKIND_MOUSE_LL;
+      h = SetWindowsHookExW(WH_MOUSE_LL, LowLevelMouseHookProc, s_module, 0);
+    } else {
+      g_Shared.hookKinds &= ~HOOKKIND_MOUSE_LL;
+      h = SetWindowsHookExW(WH_MOUSE, MouseHookProc, s_module, 0);
+    }
+    g_Shared.mouseHook = h;
+    if (!h) {
+      RemoveHook(&g_Shared.mouseHook);
+      return FALSE;
+    }
+    return TRUE;
+  }
+  if (op == HOOKOP_REMOVE)
+    return RemoveHook(&g_Shared.mouseHook);
+  return TRUE;
+}
+
+BOOL WINAPI VnOperateKeyboardHook(int op, HWND target)
+{
+  if (op == HOOKOP_INSTALL) {
+    if (g_Shared.keyboardHook)
+      return TRUE;
+    g_Shared.keyboardTarget = target;
+    HHOOK h;
+    if (HookOsVersion() >= 500) {
+      g_Shared.hookKinds |= HOOKKIND_KEYBOARD_LL;
+      h = SetWindowsHookExW(WH_KEYBOARD_LL, LowLevelKeyboardHookProc, s_module, 0);
+    } else {
+      g_Shared.hookKinds &= ~HOOKKIND_KEYBOARD_LL;
+      h = SetWindowsHookExW(WH_KEYBOARD, KeyboardHookProc, s_module, 0);
+    }
+    g_Shared.keyboardHook = h;
+    return h != NULL;
+  }
+  if (op == HOOKOP_REMOVE)
+    return RemoveHook(&g_Shared.keyboardHook);
+  return TRUE;
+}
+
+int WINAPI VnSetAdminReq(int kind, INT_PTR a, INT_PTR b)
+{
+  return SetAdminRequest(&g_Shared, kind, a, b);
+}
+
+BOOL WINAPI VnClearAdminReq(int index)
+{
+  return ClearAdminRequest(&g_Shared, index);
+}
+
+BOOL WINAPI VnGetAdminReq(int* kind, INT_PTR* a, INT_PTR* b)
+{
+  return GetAdminRequest(&g_Shared, kind, a, b);
+}
+
+// Circle detection comes with the mouse gestures; until then a move is ignored.
+void WINAPI VnCheckMouseCircle(POINT pt)
+{
+}
+
+// Corner and edge tests come with the mouse gestures; until then none applies.
+BOOL WINAPI VnCheckPtOnEdge(POINT pt, int type)
+{
+  return FALSE;
+}
+
+// Desktop and folder-window tests come with the mouse gestures; until then
+// neither applies.
+int WINAPI VnIsExplorerWindow(HWND window, POINT pt, UINT whereBits, int actionIndex)
+{
+  return -1;
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+{
+  if (reason == DLL_PROCESS_ATTACH) {
+    s_module = instance;
+    DisableThreadLibraryCalls(instance);
+  } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+    CloseAdminMutex();
+  }
+  return TRUE;
+}
+
+}  // extern "C"
+
+// The binders call through the header's types: keep the definitions in step.
+static_assert(std::is_same<decltype(&VnGetDllVersion), VnGetDllVersionFn>::value, "");
+static_assert(std::is_same<decltype(&VnSetDllData), VnSetDllDataFn>::value, "");
+static_assert(std::is_same<decltype(&VnOperateMouseHook), VnOperateMouseHookFn>::value, "");
+static_assert(std::is_same<decltype(&VnOperateKeyboardHook), VnOperateKeyboardHookFn>::value, "");
+static_assert(std::is_same<decltype(&VnSetAdminReq), VnSetAdminReqFn>::value, "");
+static_assert(std::is_same<decltype(&VnClearAdminReq), VnClearAdminReqFn>::value, "");
+static_assert(std::is_same<decltype(&VnGetAdminReq), VnGetAdminReqFn>::value, "");
+static_assert(std::is_same<decltype(&VnCheckMouseCircle), VnCheckMouseCircleFn>::value, "");
+static_assert(std::is_same<decltype(&VnCheckPtOnEdge), VnCheckPtOnEdgeFn>::value, "");
+static_assert(std::is_same<decltype(&VnIsExplorerWindow), VnIsExplorerWindowFn>::value, "");

@@ -1,0 +1,267 @@
+// Tests of the built VnHook.dll itself: its exports, a hot key detected from
+// injected keys, and the shared section seen by a second process.
+#include "hooklib/vnhook.h"
+#include "hooklib/adminring.h"
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring BuildFolderFile(const wchar_t* name)
+{
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(NULL, path, MAX_PATH);
+  std::wstring s(path, n);
+  return s.substr(0, s.rfind(L'\\') + 1) + name;
+}
+
+// The library, loaded for one test and unloaded after it.
+struct HookLibrary {
+  HMODULE module = LoadLibraryW(BuildFolderFile(L"VnHook.dll").c_str());
+  ~HookLibrary()
+  {
+    if (module)
+      FreeLibrary(module);
+  }
+  template <typename Fn>
+  Fn Bind(const char* name)
+  {
+    return module ? (Fn)GetProcAddress(module, name) : nullptr;
+  }
+};
+
+TEST(VnHookDll, ExportsTheTenEntryPointsAndItsVersion)
+{
+  HookLibrary lib;
+  ASSERT_NE(nullptr, lib.module);
+  const char* names[] = {"_VnGetDllVersion",    "_VnSetDllData",       "_VnOperateMouseHook",
+                         "_VnOperateKeyboardHook", "_VnSetAdminReq",   "_VnClearAdminReq",
+                         "_VnGetAdminReq",      "_VnCheckMouseCircle", "_VnCheckPtOnEdge",
+                         "_VnIsExplorerWindow"};
+  for (const char* name : names)
+    EXPECT_NE(nullptr, GetProcAddress(lib.module, name)) << name;
+  auto version = lib.Bind<VnGetDllVersionFn>("_VnGetDllVersion");
+  ASSERT_NE(nullptr, version);
+  EXPECT_EQ(0x02000100u, version());
+}
+
+TEST(VnHookDll, HooksInstallOnceAndRemove)
+{
+  HookLibrary lib;
+  auto mouse = lib.Bind<VnOperateMouseHookFn>("_VnOperateMouseHook");
+  auto keyboard = lib.Bind<VnOperateKeyboardHookFn>("_VnOperateKeyboardHook");
+  ASSERT_NE(nullptr, mouse);
+  ASSERT_NE(nullptr, keyboard);
+  HWND wnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+  EXPECT_TRUE(mouse(HOOKOP_INSTALL, wnd, TRUE));
+  EXPECT_TRUE(mouse(HOOKOP_INSTALL, NULL, TRUE));
+  EXPECT_TRUE(keyboard(HOOKOP_INSTALL, wnd));
+  EXPECT_TRUE(keyboard(HOOKOP_INSTALL, wnd));
+  EXPECT_TRUE(mouse(HOOKOP_REMOVE, NULL, FALSE));
+  EXPECT_TRUE(mouse(HOOKOP_REMOVE, NULL, FALSE));
+  EXPECT_TRUE(keyboard(HOOKOP_REMOVE, NULL));
+  EXPECT_TRUE(keyboard(HOOKOP_REMOVE, NULL));
+  EXPECT_TRUE(mouse(7, NULL, FALSE)) << "other ops do nothing";
+  // The ordinary (not low-level) mouse hook installs as well.
+  EXPECT_TRUE(mouse(HOOKOP_INSTALL, wnd, FALSE));
+  EXPECT_TRUE(mouse(HOOKOP_REMOVE, NULL, FALSE));
+  DestroyWindow(wnd);
+}
+
+// What the test window received.
+struct WindowLog {
+  std::vector<int> hotKeys;
+  std::vector<int> keyDowns;
+};
+WindowLog g_log;
+
+LRESULT CALLBACK LogWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (msg == WMA_HOTKEY)
+    g_log.hotKeys.push_back((int)wParam);
+  else if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN)
+    g_log.keyDowns.push_back((int)wParam);
+  else if (msg == WM_SYSKEYUP || msg == WM_SYSCHAR)
+    return 0;  // no menu loop for Alt
+  return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+void PumpFor(DWORD ms)
+{
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_ALLINPUT);
+    MSG m;
+    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+  }
+}
+
+INPUT Key(WORD vk, bool up, ULONG_PTR extra = 0)
+{
+  INPUT in = {};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  in.ki.dwExtraInfo = extra;
+  return in;
+}
+
+struct KeySender {
+  std::vector<INPUT> keys;
+  UINT sent = 0;
+  static DWORD WINAPI Run(void* p)
+  {
+    KeySender* self = (KeySender*)p;
+    self->sent = SendInput((UINT)self->keys.size(), self->keys.data(), sizeof(INPUT));
+    return 0;
+  }
+};
+
+// The installed keyboard hook, removed whatever happens in the test.
+struct KeyboardHookGuard {
+  VnOperateKeyboardHookFn op;
+  BOOL installed;
+  KeyboardHookGuard(VnOperateKeyboardHookFn fn, HWND target) : op(fn)
+  {
+    installed = op(HOOKOP_INSTALL, target);
+  }
+  ~KeyboardHookGuard()
+  {
+    for (int i = 0; i < 300 && !op(HOOKOP_REMOVE, NULL); i++)
+      Sleep(10);
+  }
+};
+
+// A focused window of this process is the hot-key target; keys are injected
+// with SendInput and the hook of the real library decides what it gets.
+class InjectedKeys : public testing::Test {
+ protected:
+  static HWND wnd_;
+
+  static void SetUpTestSuite()
+  {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = LogWndProc;
+    wc.hInstance = GetModuleHandleW(NULL);
+    wc.lpszClassName = L"VnHookTestWnd";
+    RegisterClassW(&wc);
+    wnd_ = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"hook test", WS_POPUP | WS_VISIBLE,
+                           10, 10, 100, 100, NULL, NULL, wc.hInstance, NULL);
+  }
+  static void TearDownTestSuite()
+  {
+    DestroyWindow(wnd_);
+    UnregisterClassW(L"VnHookTestWnd", GetModuleHandleW(NULL));
+  }
+
+  // Installs the keyboard hook with these hot-key rows, plays the keys from
+  // another thread (as real input comes; this thread pumps so the low-level
+  // hook can run) and removes the hook again.
+  void PlayKeys(const std::vector<WORD>& codes, std::vector<INPUT> keys)
+  {
+    HookLibrary lib;
+    auto setData = lib.Bind<VnSetDllDataFn>("_VnSetDllData");
+    auto keyboard = lib.Bind<VnOperateKeyboardHookFn>("_VnOperateKeyboardHook");
+    ASSERT_NE(nullptr, setData);
+    ASSERT_NE(nullptr, keyboard);
+    ASSERT_NE(nullptr, wnd_);
+    SetForegroundWindow(wnd_);
+    SetFocus(wnd_);
+    PumpFor(100);
+    ASSERT_EQ(wnd_, GetForegroundWindow());
+    g_log = WindowLog();
+
+    std::vector<HotKeyEntry> rows;
+    for (WORD c : codes)
+      rows.push_back({c, 0, 0});
+    setData(DLLDATA_HOTKEYS, (void*)(INT_PTR)(rows.size() - 1), rows.data());
+    setData(DLLDATA_SUSPEND, nullptr, nullptr);
+    KeyboardHookGuard hook(keyboard, wnd_);
+    ASSERT_TRUE(hook.installed);
+    KeySender sender = {std::move(keys)};
+    HANDLE thread = CreateThread(NULL, 0, KeySender::Run, &sender, 0, NULL);
+    ASSERT_NE(nullptr, thread);
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+      PumpFor(10);
+    CloseHandle(thread);
+    EXPECT_EQ(sender.keys.size(), sender.sent);
+    PumpFor(300);  // replays and posts have arrived by now
+  }
+};
+HWND InjectedKeys::wnd_;
+
+TEST_F(InjectedKeys, HotKeyReachesTheTargetAndIsSwallowed)
+{
+  // Row 0 Ctrl+Alt+K, row 1 Ctrl+Alt+J; the J carries our signature.
+  PlayKeys({0x64B, 0x64A},
+           {Key(VK_LCONTROL, false), Key(VK_LMENU, false), Key('K', false), Key('K', true),
+            Key('J', false, INJECT_SIGNATURE | 0x5A), Key('J', true, INJECT_SIGNATURE | 0x5A),
+            Key(VK_LMENU, true), Key(VK_LCONTROL, true)});
+  EXPECT_EQ(std::vector<int>{0}, g_log.hotKeys) << "Ctrl+Alt+K once; the signed J is not looked at";
+  // Ctrl and Alt pass on, the matched K is swallowed, the signed J passes
+  // although it would match row 1.
+  std::vector<int> expected = {VK_CONTROL, VK_MENU, 'J'};
+  EXPECT_EQ(expected, g_log.keyDowns);
+}
+
+TEST_F(InjectedKeys, WinAloneAnswersAtKeyUpAndWinShortcutsAreReplayed)
+{
+  PlayKeys({0x85B}, {Key(VK_LWIN, false), Key('E', false), Key('E', true), Key(VK_LWIN, true)});
+  EXPECT_TRUE(g_log.hotKeys.empty());
+  std::vector<int> replayed = {VK_LWIN, 'E'};
+  EXPECT_EQ(replayed, g_log.keyDowns) << "Win and E reach the window, in order, once";
+
+  PlayKeys({0x85B}, {Key(VK_LWIN, false), Key(VK_LWIN, true)});
+  EXPECT_EQ(std::vector<int>{0}, g_log.hotKeys);
+  EXPECT_TRUE(g_log.keyDowns.empty()) << "the Win key-down was held back";
+}
+
+TEST(VnHookDll, AdminRingOutlivesTheProcessThatMadeTheMutex)
+{
+  // The peer maps the library first, queues a request and ends. Its handle of
+  // the admin mutex goes with it; this process must still reach the ring.
+  CloseAdminMutex();  // the ring tests' own handle in this process
+  HANDLE ready = CreateEventW(NULL, TRUE, FALSE, L"VnHookTestPeerReady");
+  HANDLE go = CreateEventW(NULL, TRUE, FALSE, L"VnHookTestPeerGo");
+  ASSERT_NE(nullptr, ready);
+  ASSERT_NE(nullptr, go);
+  std::wstring cmd = L"\"" + BuildFolderFile(L"hook_peer.exe") +
+                     L"\" set-and-wait VnHookTestPeerReady VnHookTestPeerGo 0x12340 7";
+  STARTUPINFOW si = {sizeof(si)};
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(CreateProcessW(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
+  HANDLE both[2] = {ready, pi.hProcess};
+  DWORD w = WaitForMultipleObjects(2, both, FALSE, 20000);
+
+  HookLibrary lib;
+  SetEvent(go);
+  WaitForSingleObject(pi.hProcess, 20000);
+  DWORD code = 99;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  CloseHandle(ready);
+  CloseHandle(go);
+  ASSERT_EQ(WAIT_OBJECT_0, w) << "peer did not get ready";
+  ASSERT_EQ(0u, code);
+  HANDLE left = OpenMutexW(SYNCHRONIZE, FALSE, VN_ADMINREQ_MUTEX);
+  EXPECT_EQ(nullptr, left) << "the mutex should have gone with its creator";
+  if (left)
+    CloseHandle(left);
+
+  auto get = lib.Bind<VnGetAdminReqFn>("_VnGetAdminReq");
+  ASSERT_NE(nullptr, get);
+  int kind = -1;
+  INT_PTR a = -1, b = -1;
+  ASSERT_TRUE(get(&kind, &a, &b));
+  EXPECT_EQ(ADMINREQ_WINDOWOP, kind);
+  EXPECT_EQ(0x12340, a);
+  EXPECT_EQ(7, b);
+  EXPECT_FALSE(get(&kind, &a, &b));
+}
+
+}  // namespace
