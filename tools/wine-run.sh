@@ -27,6 +27,12 @@ mkdir -p "$(dirname "$prefix")"
     touch "$prefix/.vantrel-ready"
   fi
   wineserver -p </dev/null >/dev/null 2>&1 9>&-
+  if [ ! -f "$prefix/.vantrel-win10" ]; then
+    # Report Windows 10 like the systems the launcher targets; the programs'
+    # manifests then decide what each one sees.
+    wine_ reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10 /f </dev/null >/dev/null 2>&1 &&
+      touch "$prefix/.vantrel-win10"
+  fi
   wine_ cmd /c exit </dev/null >/dev/null 2>&1
 ) 9>"$prefix.lock"
 

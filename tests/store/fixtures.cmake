@@ -13,3 +13,23 @@ if(NOT TARGET store_ini_fixtures)
   add_custom_target(store_ini_fixtures DEPENDS ${VN_INI_FIXTURE_FILES})
   add_dependencies(${name}_tests store_ini_fixtures)
 endif()
+
+# Version reader: resource-only libraries (no code, no imports).
+if(NOT TARGET store_version_dlls)
+  set(VN_VERSION_DLLS)
+  foreach(variant PRODUCT TRUNCATED NONE)
+    string(TOLOWER ${variant} lower)
+    set(obj ${CMAKE_CURRENT_BINARY_DIR}/version_${lower}.res.o)
+    set(dll ${VN_FIXTURES}/version_${lower}.dll)
+    add_custom_command(OUTPUT ${dll}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${VN_FIXTURES}
+      COMMAND ${CMAKE_RC_COMPILER} -DVN_FX_${variant} -O coff
+              ${CMAKE_CURRENT_LIST_DIR}/fixtures/version_dlls.rc -o ${obj}
+      COMMAND ${CMAKE_C_COMPILER} -shared -nostdlib -Wl,-e,0 -s ${obj} -o ${dll}
+      DEPENDS ${CMAKE_CURRENT_LIST_DIR}/fixtures/version_dlls.rc
+      VERBATIM)
+    list(APPEND VN_VERSION_DLLS ${dll})
+  endforeach()
+  add_custom_target(store_version_dlls DEPENDS ${VN_VERSION_DLLS})
+  add_dependencies(${name}_tests store_version_dlls)
+endif()
