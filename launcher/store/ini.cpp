@@ -3,9 +3,7 @@
 #include <stdint.h>
 #include <string.h>
 
-// The data folder module is not in the tree yet; a weak reference keeps the
-// engine linkable until it is, and a null path then reads nothing.
-extern const wchar_t* ResolveDataFolder() __attribute__((weak));
+#include "store/datafolder.h"
 
 IniWriteFn g_IniWriteFile = WriteFile;
 
@@ -261,7 +259,7 @@ int ReadSettingsFile(const wchar_t* path, wchar_t** buffer, UINT flags) {
   *buffer = nullptr;
   wchar_t joined[MAX_PATH + 16];
   if (!path) {
-    const wchar_t* folder = ResolveDataFolder ? ResolveDataFolder() : nullptr;
+    const wchar_t* folder = ResolveDataFolder();
     const wchar_t* name = (flags & 0x2) ? L"Design.ini" : L"Vantrel.ini";
     if (!folder || !*folder || wcslen(folder) + 1 + wcslen(name) >= ARRAYSIZE(joined)) return 0;
     wcscpy(joined, folder);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/state.h"
 #include "support/test_support.h"
 
 namespace {
@@ -410,6 +411,21 @@ TEST(IniFiles, ReadingWholeFiles) {
   EXPECT_EQ(text.P[1], L'A');
   EXPECT_EQ(text.P[2], L'B');
   EXPECT_EQ(text.P[3], 0);
+}
+
+TEST(IniFiles, NoPathMeansTheDataFolder) {
+  TempDir dir;
+  std::wstring saved = g_App.DataFolderPath;
+  wcscpy(g_App.DataFolderPath, dir.Path.c_str());
+  ASSERT_TRUE(WriteUtf16File(dir.File(L"Vantrel.ini"), L"\r\n[General]\r\n"));
+  ASSERT_TRUE(WriteUtf16File(dir.File(L"Design.ini"), L"\r\n[Window]\r\n"));
+  HeapText settings, design;
+  EXPECT_EQ(ReadSettingsFile(nullptr, &settings.P, 0), 1);
+  EXPECT_EQ(ReadSettingsFile(nullptr, &design.P, 0x2), 1);
+  wcscpy(g_App.DataFolderPath, saved.c_str());
+  ASSERT_TRUE(settings.P && design.P);
+  EXPECT_NE(FindIniSection(settings.P, L"General", -1), nullptr);
+  EXPECT_NE(FindIniSection(design.P, L"Window", -1), nullptr);
 }
 
 TEST(IniFiles, AnsiFilesAreReadThroughTheAnsiCodePage) {
