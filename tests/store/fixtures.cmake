@@ -33,3 +33,17 @@ if(NOT TARGET store_version_dlls)
   add_custom_target(store_version_dlls DEPENDS ${VN_VERSION_DLLS})
   add_dependencies(${name}_tests store_version_dlls)
 endif()
+
+# Design files: written by hand, independently of the program's writer, and a
+# corpus of damaged ones (design_fixtures.py).
+if(NOT TARGET store_design_fixtures)
+  set(VN_DESIGN_FIXTURE_STAMP ${VN_FIXTURES}/design/.stamp)
+  add_custom_command(
+    OUTPUT ${VN_DESIGN_FIXTURE_STAMP}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/design_fixtures.py ${VN_FIXTURES}/design
+    COMMAND ${CMAKE_COMMAND} -E touch ${VN_DESIGN_FIXTURE_STAMP}
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/design_fixtures.py
+    COMMENT "Design file fixtures")
+  add_custom_target(store_design_fixtures DEPENDS ${VN_DESIGN_FIXTURE_STAMP})
+  add_dependencies(${name}_tests store_design_fixtures)
+endif()
