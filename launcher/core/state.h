@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include "render/design.h"
+#include "store/items.h"
 #include "store/settings.h"
 
 // Run-state word (AppState::RunState).
@@ -54,6 +55,9 @@ struct AppState {
 
   SettingsState Settings;
   DesignState Design;
+
+  // Pages, child menus, buttons and the references into them.
+  ItemStore Store;
 };
 
 extern AppState g_App;

@@ -1,0 +1,3 @@
+#include "store/outlets.h"
+
+StoreOutlets g_StoreOutlets;

@@ -1,0 +1,42 @@
+// Calls out of the item store into the window, the settings writer, the
+// hook library, the plug-in host, the process watch and the dialogs. Each
+// subsystem fills its entries at start-up; an empty entry is skipped.
+#pragma once
+#include <windows.h>
+
+struct ButtonInfo;
+struct NewButtonTemplate;
+
+struct StoreOutlets {
+  int (*SavePages)(const wchar_t* file);
+  int (*WriteSettings)(const wchar_t* path, int flags);
+  int (*SaveIconCache)(int flags);
+  void (*RepaintMainWindow)(UINT parts);
+  void (*DrawButton)(int cell, int state);
+  void (*CalcMainWindowLayout)();
+  void (*LayoutTabs)();
+  void (*BuildTabImages)();
+  void (*BuildBackgroundBitmaps)();
+  void (*SelectPage)(int page, int refresh);
+  void (*HideTooltip)();
+  void (*ResetCaption)();       // caption text back to the Caption setting
+  void (*UpdateCursor)(int wait);
+  void (*PostResearch)();       // WMA_RESEARCH to the open search window
+  void (*ShowSubMenuWindow)(int list);  // re-show the open window of a child menu
+  void (*_VnSetDllData)(int kind, void* p, void* q);
+  int (*BroadcastPluginEvent)(int code, INT_PTR arg);
+  void (*RemoveWatchEntries)(ButtonInfo* button);  // waits for the watch lock
+  int (*RegisterItemDialog)(NewButtonTemplate* tmpl);  // dialog 152; 0 cancelled
+  void (*OpenItemProperties)(ButtonInfo* button);       // command 40041
+  void (*ClassifyItemTarget)(ButtonInfo* button, int mode);
+  void (*GetItemIcon)(ButtonInfo* button);
+  // Message box with a finished text (until the dialog helpers take over).
+  int (*ShowMessage)(int id, UINT flags, const wchar_t* text);
+  // Test seam: nonzero makes the next store allocation fail.
+  int (*FailAllocation)();
+};
+
+extern StoreOutlets g_StoreOutlets;
+
+// Notifications the store sends.
+enum : int { PN_PAGESRESET = 0x10006 };
