@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "core/state.h"
+#include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
 #include "store/outlets.h"
 
@@ -195,7 +196,7 @@ void PlaceGridItems(int resize) { PlaceCells(resize); }
 
 int RebuildButtonGrid(int resize) {
   if (PlaceCells(resize)) return 1;
-  ShowStoreMessage(IDS_ERR_MEMORY, MB_ICONERROR);
+  ShowMessage(IDS_ERR_MEMORY, MB_ICONERROR);
   if (g_App.MainWnd) PostMessageW(g_App.MainWnd, WM_CLOSE, 0, 0);
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "core/state.h"
+#include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
 #include "store/items.h"
 #include "store/outlets.h"
@@ -19,7 +20,7 @@ int ResizeHotKeyTable(int n) {
   size_t bytes = (n + 1) * sizeof(HotKeyEntry);
   void* p = hk.Rows ? StoreReAlloc(hk.Rows, bytes) : StoreAlloc(bytes);
   if (!p) {
-    ShowStoreMessage(IDS_ERR_MEMORY, MB_ICONERROR);
+    ShowMessage(IDS_ERR_MEMORY, MB_ICONERROR);
     return 0;
   }
   hk.Rows = static_cast<HotKeyEntry*>(p);

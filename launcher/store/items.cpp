@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/state.h"
+#include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
 #include "store/grid.h"
 #include "store/history.h"
@@ -47,16 +48,6 @@ int LoadStoreString(int id, wchar_t* buffer, int size) {
   if (g_App.LangModule) n = LoadStringW(g_App.LangModule, id, buffer, size);
   if (n <= 0) n = LoadStringW(g_App.Instance ? g_App.Instance : GetModuleHandleW(nullptr), id, buffer, size);
   return n > 0 ? n : 0;
-}
-
-int ShowStoreMessage(int id, UINT flags, ...) {
-  wchar_t format[1024], text[1024];
-  LoadStoreString(id, format, 1024);
-  va_list args;
-  va_start(args, flags);
-  wvsprintfW(text, format, args);  // at most 1024 characters
-  va_end(args);
-  return g_StoreOutlets.ShowMessage ? g_StoreOutlets.ShowMessage(id, flags, text) : 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -150,7 +141,7 @@ int ResizeButtonTable(int list, int n) {
   size_t bytes = (n ? n : 1) * sizeof(ButtonInfo*);
   void* p = StoreReAlloc(*field, bytes);
   if (!p) {
-    ShowStoreMessage(IDS_ERR_MEMORY, MB_ICONERROR);
+    ShowMessage(IDS_ERR_MEMORY, MB_ICONERROR);
     return 0;
   }
   *field = static_cast<ButtonInfo**>(p);
@@ -303,7 +294,7 @@ ButtonInfo* AddButton(NewButtonTemplate* tmpl, int list) {
   bool newMenu = ItemTypeOf(tmpl->Button.Type) == IT_CHILDMENU && !(tmpl->Control & NBT_KEEP_SUBMENU);
   // The child-menu limit has no message of its own; it shares the list one.
   if (n >= kMaxListButtons || (newMenu && s.SubMenuCount >= kMaxSubMenus)) {
-    ShowStoreMessage(IDS_LIMIT_ITEMS, MB_ICONWARNING, kMaxListButtons);
+    ShowMessageF(IDS_LIMIT_ITEMS, MB_ICONWARNING, kMaxListButtons);
     return nullptr;
   }
 
@@ -311,7 +302,7 @@ ButtonInfo* AddButton(NewButtonTemplate* tmpl, int list) {
   // failure leaves the store as it was.
   ButtonInfo* b = static_cast<ButtonInfo*>(StoreAlloc(sizeof(ButtonInfo)));
   if (!b) {
-    ShowStoreMessage(IDS_ERR_MEMORY, MB_ICONERROR);
+    ShowMessage(IDS_ERR_MEMORY, MB_ICONERROR);
     FailAdd();
     return nullptr;
   }
@@ -325,7 +316,7 @@ ButtonInfo* AddButton(NewButtonTemplate* tmpl, int list) {
     menuTable = tables ? static_cast<ButtonInfo**>(StoreAlloc(sizeof(ButtonInfo*))) : nullptr;
     if (!menuTable) {
       StoreFree(b);
-      ShowStoreMessage(IDS_ERR_MEMORY, MB_ICONERROR);
+      ShowMessage(IDS_ERR_MEMORY, MB_ICONERROR);
       FailAdd();
       return nullptr;
     }
@@ -388,7 +379,7 @@ ButtonInfo* AddButtonWithDialog(int list, int cell, int withDialog) {
   memset(&tmpl, 0, sizeof(tmpl));
   if (withDialog) {
     if (GetItemCount(list) >= kMaxListButtons) {
-      ShowStoreMessage(IDS_LIMIT_ITEMS, MB_ICONWARNING, kMaxListButtons);
+      ShowMessageF(IDS_LIMIT_ITEMS, MB_ICONWARNING, kMaxListButtons);
       return nullptr;
     }
     if (!g_StoreOutlets.RegisterItemDialog || !g_StoreOutlets.RegisterItemDialog(&tmpl)) return nullptr;
@@ -571,7 +562,7 @@ int MoveOrCopyButton(int srcList, int srcIndex, ButtonInfo* source, int dstList,
     return MoveSubMenuButton(dstList, srcIndex, dstIndex, flags & 2);
   }
   if (GetItemCount(dstList) >= kMaxListButtons) {
-    ShowStoreMessage(IDS_LIMIT_ITEMS, MB_ICONWARNING, kMaxListButtons);
+    ShowMessageF(IDS_LIMIT_ITEMS, MB_ICONWARNING, kMaxListButtons);
     return 0;
   }
   if (!copy && ItemTypeOf(source->Type) == IT_CHILDMENU && IsInSubMenuTree(dstList, source->SubMenuIdx)) return 0;
@@ -642,7 +633,7 @@ int DeleteButton(ButtonInfo* button, int page, int cell, int flags) {
   ItemStore& s = g_App.Store;
   if (!button || GetItem(button->List, button->Index) != button) return 0;
   if (flags & 4) {
-    int r = ShowStoreMessage(IDS_ASK_DELETE, MB_ICONQUESTION | MB_OKCANCEL, button->Name ? button->Name : L"");
+    int r = ShowMessageF(IDS_ASK_DELETE, MB_ICONQUESTION | MB_OKCANCEL, button->Name ? button->Name : L"");
     if (r != IDOK) return 0;
   }
   int list = button->List;

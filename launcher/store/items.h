@@ -252,9 +252,6 @@ wchar_t* StoreDupString(const wchar_t* text);
 
 // A string of the language library, else of the program; 0 when missing.
 int LoadStoreString(int id, wchar_t* buffer, int size);
-// Loads a string of the language library (else the program) and shows it,
-// formatted with the arguments; returns the message-box result.
-int ShowStoreMessage(int id, UINT flags, ...);
 
 // Current view mode and its position slot for position operations.
 int CurrentViewMode();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/state.h"
+#include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
 #include "store/grid.h"
 #include "store/history.h"
@@ -29,7 +30,7 @@ int ResizePageArray(int n) {
   void* tables = pages ? StoreReAlloc(s.PageButtons, count * sizeof(ButtonInfo**)) : nullptr;
   if (tables) s.PageButtons = static_cast<ButtonInfo***>(tables);
   if (!pages || !tables) {
-    ShowStoreMessage(IDS_ERR_MEMORY, MB_ICONERROR);
+    ShowMessage(IDS_ERR_MEMORY, MB_ICONERROR);
     return 0;
   }
   s.PageCount = n;
@@ -39,7 +40,7 @@ int ResizePageArray(int n) {
 int AddPage(const wchar_t* name) {
   ItemStore& s = g_App.Store;
   if (s.PageCount >= kMaxPages) {
-    ShowStoreMessage(IDS_LIMIT_PAGES, MB_ICONWARNING, kMaxPages);
+    ShowMessageF(IDS_LIMIT_PAGES, MB_ICONWARNING, kMaxPages);
     return -1;
   }
   int n = s.PageCount;
@@ -48,7 +49,7 @@ int AddPage(const wchar_t* name) {
   if (!table || (name && !copy)) {
     StoreFree(table);
     StoreFree(copy);
-    ShowStoreMessage(IDS_ERR_MEMORY, MB_ICONERROR);
+    ShowMessage(IDS_ERR_MEMORY, MB_ICONERROR);
     return -1;
   }
   if (!ResizePageArray(n + 1)) {
@@ -135,12 +136,12 @@ int DeleteSubMenu(int n) {
 int DeletePage() {
   ItemStore& s = g_App.Store;
   if (s.PageCount <= 1) {
-    ShowStoreMessage(IDS_ERR_LAST_PAGE, MB_ICONWARNING);
+    ShowMessage(IDS_ERR_LAST_PAGE, MB_ICONWARNING);
     return 0;
   }
   int page = s.CurrentPage;
   if (page < 0 || page >= s.PageCount) return 0;
-  int answer = ShowStoreMessage(IDS_ASK_DELETE, MB_ICONQUESTION | MB_OKCANCEL,
+  int answer = ShowMessageF(IDS_ASK_DELETE, MB_ICONQUESTION | MB_OKCANCEL,
                                 s.Pages[page].Name ? s.Pages[page].Name : L"");
   if (answer != IDOK) return answer;
   if (g_StoreOutlets.UpdateCursor) g_StoreOutlets.UpdateCursor(1);

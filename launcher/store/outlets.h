@@ -1,5 +1,6 @@
 // Calls out of the item store into the window, the settings writer, the
-// hook library, the plug-in host, the process watch and the dialogs. Each
+// hook library, the plug-in host, the process watch and the dialogs
+// (message boxes go through ShowMessage of the dialog helpers). Each
 // subsystem fills its entries at start-up; an empty entry is skipped.
 #pragma once
 #include <windows.h>
@@ -30,8 +31,6 @@ struct StoreOutlets {
   void (*OpenItemProperties)(ButtonInfo* button);       // command 40041
   void (*ClassifyItemTarget)(ButtonInfo* button, int mode);
   void (*GetItemIcon)(ButtonInfo* button);
-  // Message box with a finished text (until the dialog helpers take over).
-  int (*ShowMessage)(int id, UINT flags, const wchar_t* text);
   // Test seam: nonzero makes the next store allocation fail.
   int (*FailAllocation)();
 };

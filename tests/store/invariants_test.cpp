@@ -3,6 +3,7 @@
 #include <set>
 #include <sstream>
 
+#include "dialogs/dialoghelpers.h"
 #include "store/grid.h"
 #include "store/history.h"
 #include "store/lists.h"
@@ -62,10 +63,6 @@ StoreOutlets RecordingOutlets() {
   o.RemoveWatchEntries = [](ButtonInfo* b) {
     g_Log.WatchRemoved.push_back(b);
     Record("RemoveWatchEntries");
-  };
-  o.ShowMessage = [](int id, UINT flags, const wchar_t* text) {
-    Record("Msg " + std::to_string(id) + " " + std::to_string(flags) + ": " + Narrow(text));
-    return g_Log.MessageAnswer;
   };
   o.FailAllocation = [] {
     if (g_Log.FailAfter < 0) return 0;
@@ -194,6 +191,11 @@ void StoreTest::SetUp() {
   ClearItemStore();
   g_Log = OutletLog();
   g_StoreOutlets = RecordingOutlets();
+  savedMessageBox_ = g_DialogSeams.MessageBoxFn;
+  g_DialogSeams.MessageBoxFn = [](HWND, int id, const wchar_t* text, const wchar_t*, UINT flags) {
+    Record("Msg " + std::to_string(id) + " " + std::to_string(flags) + ": " + Narrow(text));
+    return g_Log.MessageAnswer;
+  };
   g_App.RunState = 0;
   S().Set = StoreSettings();
   S().Set.SubMenuIconSize = 16;
@@ -209,6 +211,7 @@ void StoreTest::SetUp() {
 void StoreTest::TearDown() {
   EXPECT_EQ("", CheckStoreInvariants());
   g_StoreOutlets = StoreOutlets();
+  g_DialogSeams.MessageBoxFn = savedMessageBox_;
   ClearItemStore();
 }
 

@@ -36,6 +36,9 @@ class StoreTest : public ::testing::Test {
   ButtonInfo* AddMenu(int list, const char* name);  // a child-menu button
   int MenuOf(ButtonInfo* b) const { return LIST_SUBMENU | b->SubMenuIdx; }
   ItemStore& S() { return g_App.Store; }
+
+ private:
+  int (*savedMessageBox_)(HWND, int, const wchar_t*, const wchar_t*, UINT) = nullptr;
 };
 
 std::wstring Wide(const char* text);
