@@ -675,7 +675,6 @@ static int CompareNames(const ButtonInfo* a, const ButtonInfo* b) {
 }
 
 int SortList(int list, int ascending) {
-  ItemStore& s = g_App.Store;
   int count;
   ButtonInfo** t = ListTable(list, &count);
   if (!t) return 0;
