@@ -13,6 +13,7 @@
 #include "store/history.h"
 #include "store/lists.h"
 #include "store/outlets.h"
+#include "store/paths.h"
 #include "store/positions.h"
 #include "store/refs.h"
 
@@ -271,6 +272,51 @@ static void MakePositionFree(ButtonInfo* b, ButtonInfo** table, int n) {
   else p.PosX = start + static_cast<int>(k);
 }
 
+// Replaces a path field by its converted form when the conversion gives one.
+static void ConvertPathField(wchar_t** field, bool toRelative) {
+  if (!*field || !**field) return;
+  wchar_t* converted = nullptr;
+  int ok = toRelative ? MakeRelativePath(*field, &converted) : MakeAbsolutePath(*field, &converted);
+  if (!ok || !converted) return;
+  if (wcscmp(converted, *field) == 0) {
+    StoreFree(converted);
+    return;
+  }
+  StoreFree(*field);
+  *field = converted;
+}
+
+// File, Directory and IconFile are paths; Tip is free text and stays as typed.
+static void MakeButtonPathsRelative(ButtonInfo* b) {
+  ConvertPathField(&b->File, true);
+  ConvertPathField(&b->Directory, true);
+  ConvertPathField(&b->IconFile, true);
+}
+
+static void ConvertButtonPaths(ButtonInfo* b, bool toRelative) {
+  if (ItemTypeOf(b->Type) <= IT_FOLDER) {
+    ConvertPathField(&b->File, toRelative);
+    if (ItemTypeOf(b->Type) != IT_FOLDER) ConvertPathField(&b->Directory, toRelative);
+  }
+  ConvertPathField(&b->RehookTrigger, toRelative);
+  ConvertPathField(&b->IconFile, toRelative);
+  ConvertPathField(&b->OverlayIcon, toRelative);
+}
+
+void ConvertAllItemPaths(int toRelative) {
+  ItemStore& s = g_App.Store;
+  if (ShowMessage(toRelative ? IDS_ASK_TO_RELATIVE : IDS_ASK_TO_ABSOLUTE, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
+  if (g_StoreOutlets.UpdateCursor) g_StoreOutlets.UpdateCursor(1);
+  for (int p = 0; p < s.PageCount; p++)
+    for (int i = 0; i < s.Pages[p].Count; i++)
+      if (ButtonInfo* b = GetItem(p, i)) ConvertButtonPaths(b, toRelative != 0);
+  for (int m = 0; m < s.SubMenuCount; m++)
+    for (int i = 0; i < s.SubMenus[m].Count; i++)
+      if (ButtonInfo* b = GetItem(LIST_SUBMENU | m, i)) ConvertButtonPaths(b, toRelative != 0);
+  if (g_StoreOutlets.SavePages) g_StoreOutlets.SavePages(nullptr);
+  if (g_StoreOutlets.UpdateCursor) g_StoreOutlets.UpdateCursor(0);
+}
+
 static int CellState(int cell) {
   ItemStore& s = g_App.Store;
   return cell == s.PressedCell ? 2 : cell == s.HoverCell ? 1 : 0;
@@ -349,6 +395,7 @@ ButtonInfo* AddButton(NewButtonTemplate* tmpl, int list) {
     }
     if (g_StoreOutlets.ClassifyItemTarget)
       g_StoreOutlets.ClassifyItemTarget(b, (tmpl->Control & NBT_CLASSIFY_MASK) * 2 + 3);
+    if (ItemTypeOf(b->Type) <= IT_FOLDER && (s.Set.Option1 & OPT1_RELATIVE_PATHS)) MakeButtonPathsRelative(b);
   }
 
   if (IsPageList(list)) {

@@ -284,6 +284,8 @@ int MoveSubMenuButton(int list, int from, int to, int flags);
 int ReleaseButton(int list, int index, int keepSlots, int cascade);
 int DeleteButton(ButtonInfo* button, int page, int cell, int flags);
 int SortList(int list, int ascending);
+// Menu commands 40015 (relative) and 40016 (absolute): every button's paths.
+void ConvertAllItemPaths(int toRelative);
 bool IsInSubMenuTree(int list, int subMenu);
 
 // Drops a button whose references are already gone (no index shifting).
