@@ -13,7 +13,7 @@ namespace {
 
 using ItemsTest = StoreTest;
 
-TEST(ItemRefTest, PacksAndUnpacks) {
+TEST_F(ItemsTest, ItemRefPacksAndUnpacks) {
   struct Case {
     int list, index, ref;
   } cases[] = {
@@ -329,14 +329,16 @@ TEST_F(ItemsTest, DeletingChildMenuButtonDeletesItsSubtreeAndReferences) {
   ButtonInfo* inner = AddMenu(MenuOf(outer), "inner");
   ButtonInfo* deep = Add(MenuOf(inner), "deep");
   ButtonInfo* kept = Add(MenuOf(keep), "kept");
-  (void)deep;
   (void)kept;
   ResizeHistory(10);
   AddHistoryEntry(GetItem(MenuOf(keep), 0), 0, 0);
   AddHistoryEntry(GetItem(MenuOf(inner), 0), 0, 0);
   SetHotKey(0x41, MenuOf(inner), 0, 1);
   SetHotKey(0x42, MenuOf(keep), 0, 1);
+  g_Log.WatchRemoved.clear();
   DeleteButton(outer, 0, -1, 2);
+  // Every freed button left the process watch: outer, inner and deep.
+  EXPECT_EQ((std::vector<ButtonInfo*>{outer, inner, deep}), g_Log.WatchRemoved);
   EXPECT_EQ(1, S().SubMenuCount);
   EXPECT_EQ(1, GetItemCount(0));
   EXPECT_STREQ(L"kept", GetItem(MenuOf(keep), 0)->Name);
