@@ -9,4 +9,8 @@ done
 for d in Languages Skins Plugins; do
   [ -d "$build/$d" ] && cp -r "$build/$d" "$out/"
 done
+# The language choice falls back to English.dll; it ships with its index.
+for f in Languages/English.dll Languages/Language.ini; do
+  [ -f "$out/$f" ] || { echo "stage-dist: $f missing in $build" >&2; exit 1; }
+done
 echo "stage-dist: $out"; ls "$out"

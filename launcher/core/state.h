@@ -6,6 +6,9 @@
 #include "store/items.h"
 #include "store/settings.h"
 
+#include "core/mainwnd.h"
+#include "core/startup.h"
+
 // Run-state word (AppState::RunState).
 enum : LONG {
   RS_HOOKS_ON = 0x10000,
@@ -49,6 +52,10 @@ struct AppState {
   // Stack of open modal dialogs, topmost last.
   HWND OpenDialogs[kMaxOpenDialogs];
   int OpenDialogCount;
+
+  OptionalApi Api;
+  CoreState Core;
+  MainWindowState Wnd;
 
   // Current skin name ([Skin] Name of the design); empty = classic look.
   wchar_t SkinName[260];

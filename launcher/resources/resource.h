@@ -7,6 +7,10 @@
 #define VN_VERSION_REVISION 0
 #define VN_VERSION_TEXT "4.2.2.0"
 
+// Icons
+#define IDI_PROGRAM 100
+#define IDI_PROGRAM_SMALL 101
+
 // Strings
 #define IDS_LANG_VERSION 300
 #define IDS_LANG_NAME 301

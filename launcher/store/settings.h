@@ -10,14 +10,30 @@ enum : UINT {
   STATUS_SEARCH = 0x8,
 };
 
+// [General] Option1 bits read here.
+enum : UINT {
+  OPT1_AUTO_BACKUP = 0x1,
+  OPT1_KEEP_PINNED = 0x8,
+  OPT1_KEEP_RESTRICTED = 0x10,
+};
+
 // [General] DispOption bits.
 enum : UINT {
   DISP_SEPARATE_VIEWMODES = 0x2000,  // own design and button positions per view mode
 };
 
 struct SettingsState {
+  int LastPage;
+  int LastPosX, LastPosY;
   UINT Status;
+  UINT Option1;
+  UINT KeyboardOption;
   UINT DispOption;
+  UINT DispPosition;
+  int ShowPosX, ShowPosY;
+  UINT StandbyPosition;
+  int StandbyPosX, StandbyPosY;
+  UINT Priority;
   int PendingSave;  // changed since the last full save
 };
 

@@ -47,3 +47,24 @@ if(NOT TARGET store_design_fixtures)
   add_custom_target(store_design_fixtures DEPENDS ${VN_DESIGN_FIXTURE_STAMP})
   add_dependencies(${name}_tests store_design_fixtures)
 endif()
+
+# Language choice: libraries that differ only in their version string
+# (string 300), lang_<name>.dll; the shipped English.dll and Language.ini are
+# read from the build too.
+if(NOT TARGET store_lang_v421)
+  foreach(pair "v421=4.21" "v420=4.20" "comma=4,21" "v999=9.99" "short=4.2" "v500=5.00" "long=4.210"
+          "letter=4.2a")
+    string(REPLACE "=" ";" parts ${pair})
+    list(GET parts 0 VN_LANG_NAME)
+    list(GET parts 1 VN_LANG_VERSION)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/fixtures/langlib.rc.in
+                   ${CMAKE_BINARY_DIR}/store_lang_${VN_LANG_NAME}.rc @ONLY)
+    add_library(store_lang_${VN_LANG_NAME} SHARED ${CMAKE_BINARY_DIR}/store_lang_${VN_LANG_NAME}.rc)
+    set_target_properties(store_lang_${VN_LANG_NAME} PROPERTIES
+      PREFIX "" OUTPUT_NAME lang_${VN_LANG_NAME} LINKER_LANGUAGE C
+      RUNTIME_OUTPUT_DIRECTORY ${VN_FIXTURES} ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures-lib)
+    target_link_options(store_lang_${VN_LANG_NAME} PRIVATE -nostdlib -Wl,-e,0)
+    add_dependencies(${name}_tests store_lang_${VN_LANG_NAME})
+  endforeach()
+  add_dependencies(${name}_tests English LanguageIni)
+endif()

@@ -1,0 +1,285 @@
+#include "core/mainwnd.h"
+
+#include <imm.h>
+
+#include "core/hookbind.h"
+#include "core/menucmd.h"
+#include "core/showhide.h"
+#include "core/startup.h"
+#include "core/state.h"
+#include "core/winhelpers.h"
+#include "dialogs/dialoghelpers.h"
+#include "resources/resource.h"
+#include "store/items.h"
+
+static const UINT KBO_TYPE_TO_SEARCH = 0x4;
+static const UINT UIS_MENU_OPEN = 0x1;
+static const WPARAM kTrayIconId = 101;
+// Deeper than any sub-menu tree the launcher opens.
+static const WPARAM kMaxSubMenuLevels = 64;
+static const DWORD kTypeToSearchWaitMs = 1000;
+
+// --- checks on what other processes post -------------------------------------------
+
+// Compares addresses only: wParam is never read through unless it is one
+// of the store's own button records.
+static int IsStoredButton(WPARAM candidate) {
+  if (!candidate) return 0;
+  const ItemStore& s = g_App.Store;
+  for (int list = 0; list < s.PageCount + s.SubMenuCount; ++list) {
+    int n = 0;
+    ButtonInfo** table = ListTable(list < s.PageCount ? list : LIST_SUBMENU | (list - s.PageCount), &n);
+    for (int i = 0; table && i < n; ++i)
+      if ((WPARAM)table[i] == candidate) return 1;
+  }
+  return 0;
+}
+
+int IsPrivateMessageValid(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WMA_HOTKEY:
+      return wParam <= (WPARAM)(g_App.Store.Refs.HotKeys.Count > 0 ? g_App.Store.Refs.HotKeys.Count : 0);
+    case WMA_MOUSECIRCLE:
+      return wParam <= 1;
+    case WMA_MOUSEACTION:
+      return wParam < (WPARAM)kMouseActions && lParam >= 0 && lParam < kMousePlaces;
+    case WMA_WINKEYDOWN:
+      return wParam <= 0xFF;
+    case WMA_WINKEYUP:
+      return wParam <= 0xFF && (lParam == 0 || lParam == 1);
+    case WMA_SELECTSKIN:
+      return wParam == (WPARAM)g_App.Wnd.SkinRequest;
+    case WMA_OPENLOCATION:
+      return IsStoredButton(wParam);
+    case WMA_CLOSESUBMENUS:
+      return wParam < kMaxSubMenuLevels;
+    case WMA_TRAY:
+      return wParam == kTrayIconId && lParam >= WM_MOUSEFIRST && lParam <= WM_MOUSELAST;
+    case WMA_ADMINERROR:
+      return wParam >= 1 && wParam <= 3;
+    default:
+      return 1;
+  }
+}
+
+int QueueSkinSelection(const wchar_t* name) {
+  if (!g_App.MainWnd || !name) return 0;
+  if (GetTopOpenDialog() || (g_App.UiStateFlags & UIS_MENU_OPEN)) return 0;
+  lstrcpynW(g_App.Wnd.SkinRequest, name, kSkinNameChars);
+  return PostMessageW(g_App.MainWnd, WMA_SELECTSKIN, (WPARAM)g_App.Wnd.SkinRequest, 0) ? 1 : 0;
+}
+
+// --- helpers ----------------------------------------------------------------------------
+
+void EndIfIdleAfterHide() {
+  HWND w = g_App.MainWnd;
+  if (!w || g_App.Core.RunningWork != 0) return;
+  if ((g_App.RunState & RS_N_MODE) && !IsWindowVisible(w))
+    PostMessageW(w, WM_CLOSE, 0, 0);
+  else if (g_App.Settings.Option1 & OPT1_TRIM_MEMORY)
+    SetProcessWorkingSetSize(GetCurrentProcess(), (SIZE_T)-1, (SIZE_T)-1);
+}
+
+// The settings file's writer is not part of this build yet.
+static void WritePendingSettings() {}
+
+int WaitForForeground(HWND window, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (GetForegroundWindow() == window) return 1;
+    if (GetTickCount() - start >= timeoutMs) return 0;
+    Sleep(100);
+  }
+}
+
+struct SearchFind {
+  HWND Search;
+};
+
+static BOOL CALLBACK FindSearchWindow(HWND w, LPARAM lp) {
+  wchar_t cls[32];
+  if (GetClassNameW(w, cls, 32) && !lstrcmpW(cls, kSearchWndClass)) {
+    ((SearchFind*)lp)->Search = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The search window's edit box: its child, or a window it owns.
+static HWND FindSearchEdit(HWND search) {
+  HWND edit = FindWindowExW(search, nullptr, L"Edit", nullptr);
+  if (edit) return edit;
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"Edit", nullptr); w;
+       w = FindWindowExW(nullptr, w, L"Edit", nullptr))
+    if (GetWindow(w, GW_OWNER) == search) return w;
+  return nullptr;
+}
+
+// A printable key typed over the launcher goes to the search box.
+static void TypeToSearch(WPARAM c, LPARAM lParam) {
+  HWND w = g_App.MainWnd;
+  if (!w || !IsWindowVisible(w) || (g_App.Wnd.Flags & WSF_SUBMENU_OPEN)) return;
+  if (!(g_App.Settings.KeyboardOption & KBO_TYPE_TO_SEARCH) || c < 33 || c > 126) return;
+  SearchFind find = {};
+  EnumThreadWindows(GetCurrentThreadId(), FindSearchWindow, (LPARAM)&find);
+  if (!find.Search) return;
+  HWND edit = FindSearchEdit(find.Search);
+  if (!edit) return;
+  if (!(g_App.Settings.Status & STATUS_SEARCH)) {
+    g_App.Settings.Status |= STATUS_SEARCH;
+    MarkSettingsChanged();
+  }
+  HWND root = GetAncestor(edit, GA_ROOT);
+  if (!IsWindowVisible(root)) ShowWindow(root, SW_SHOW);
+  BringToForeground(root, 0);
+  SetFocus(edit);
+  // The box may never come to the front (another program took it): give
+  // the key up rather than freeze the window.
+  if (WaitForForeground(root, kTypeToSearchWaitMs)) PostMessageW(edit, WM_CHAR, c, lParam);
+}
+
+// --- messages ---------------------------------------------------------------------------
+
+static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!IsPrivateMessageValid(message, wParam, lParam)) {
+    if (message == WMA_EXECUTE) InterlockedAnd(&g_App.RunState, ~RS_EXECUTE_PENDING);
+    return 0;
+  }
+  switch (message) {
+    case WMA_SHOWLAUNCHER:
+      ShowLauncher(LOWORD(wParam), (short)LOWORD(lParam), (short)HIWORD(lParam), HIWORD(wParam), 1);
+      return 0;
+    case WMA_HIDELAUNCHER:
+      HideLauncher(LOWORD(wParam), HIWORD(wParam), (int)lParam);
+      return 0;
+    case WMA_EXECUTE:
+      InterlockedAnd(&g_App.RunState, ~RS_EXECUTE_PENDING);
+      return 0;
+    case WMA_ADMINERROR:
+      if (wParam == 3) {
+        ShowMessage(IDS_ERR_HOOK, MB_ICONERROR);
+        PostMessageW(w, WM_CLOSE, 0, 0);
+      }
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+static void OnActivate(HWND w, WPARAM wParam) {
+  if (LOWORD(wParam) != WA_INACTIVE) {
+    if (GetTopOpenDialog()) return;
+    HIMC imc = ImmGetContext(w);
+    if (!imc) return;
+    if (ImmGetOpenStatus(imc)) {
+      ImmSetOpenStatus(imc, FALSE);
+      g_App.Wnd.ImeWasOn = 1;
+    }
+    ImmReleaseContext(w, imc);
+  } else if (g_App.Wnd.ImeWasOn && !GetTopOpenDialog()) {
+    HIMC imc = ImmGetContext(w);
+    if (imc) {
+      ImmSetOpenStatus(imc, TRUE);
+      ImmReleaseContext(w, imc);
+    }
+    g_App.Wnd.ImeWasOn = 0;
+  }
+}
+
+static void OnActivateApp(HWND w, WPARAM active) {
+  if (active) return;
+  UINT f = g_App.Wnd.Flags;
+  if ((f & WSF_SHOWN_NOACTIVATE) && !(f & WSF_TRAY_MENU) && !(f & WSF_SUBMENU_OPEN) && !GetTopOpenDialog() &&
+      !(g_App.Settings.Status & STATUS_PINNED) && IsWindowVisible(w)) {
+    POINT pt;
+    RECT r;
+    GetCursorPos(&pt);
+    GetWindowRect(w, &r);
+    if (!PtInRect(&r, pt)) HideLauncher(0, 0, 0);
+  }
+  EndIfIdleAfterHide();
+}
+
+static LRESULT OnPowerBroadcast(HWND w, WPARAM event, LPARAM lParam) {
+  switch (event) {
+    case PBT_APMSUSPEND:
+      WritePendingSettings();
+      g_App.Wnd.PowerState &= ~(PWS_SUSPENDED | PWS_RESUMED | PWS_SKIP_LISTS);
+      return TRUE;
+    case PBT_APMRESUMESUSPEND:
+      g_App.Wnd.PowerState = (g_App.Wnd.PowerState & ~PWS_SKIP_LISTS) | PWS_SUSPENDED | PWS_RESUMED;
+      return TRUE;
+    default:
+      return DefWindowProcW(w, WM_POWERBROADCAST, event, lParam);
+  }
+}
+
+LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message >= WMA_HOTKEY && message <= WMA_CLOSESUBMENUS)
+    return OnPrivateMessage(w, message, wParam, lParam);
+  switch (message) {
+    case WM_NCCREATE:
+      g_App.MainWnd = w;
+      break;
+    case WM_CREATE:
+      g_App.Wnd.TaskbarCreatedMsg = RegisterWindowMessageW(L"TaskbarCreated");
+      return 0;
+    case WM_DESTROY:
+      // A WMA_EXECUTE still queued dies with the window; a runner waiting
+      // for the bit (the exit list) must not wait for it forever.
+      InterlockedAnd(&g_App.RunState, ~RS_EXECUTE_PENDING);
+      WritePendingSettings();
+      PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY:
+      if (g_App.MainWnd == w) g_App.MainWnd = nullptr;
+      break;
+    case WM_ACTIVATE:
+      OnActivate(w, wParam);
+      return 0;
+    case WM_PAINT:
+      if (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYERED) break;
+      {
+        PAINTSTRUCT ps;
+        BeginPaint(w, &ps);
+        EndPaint(w, &ps);
+      }
+      return 0;
+    case WM_ENDSESSION:
+      WritePendingSettings();
+      return 0;
+    case WM_SHOWWINDOW:
+      if (wParam) BringToForeground(w, 0);
+      return 0;
+    case WM_ACTIVATEAPP:
+      OnActivateApp(w, wParam);
+      return 0;
+    case WM_CHAR:
+      TypeToSearch(wParam, lParam);
+      return 0;
+    case WM_COMMAND:
+      OnMenuCommand(LOWORD(wParam), -1, 0);
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) != SC_CLOSE) break;
+      HideLauncher(1, 0, 0);
+      EndIfIdleAfterHide();
+      return 0;
+    case WM_POWERBROADCAST:
+      return OnPowerBroadcast(w, wParam, lParam);
+    default:
+      break;
+  }
+  return DefWindowProcW(w, message, wParam, lParam);
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+  DWORD ex = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_ACCEPTFILES;
+  if (g_App.Api.UpdateLayeredWindow) ex |= WS_EX_LAYERED;
+  HWND w = CreateWindowExW(ex, kMainWndClass, L"Vantrel", 0, 0, 0, 1, 1, nullptr, nullptr, instance, nullptr);
+  if (!w) return nullptr;
+  SetWindowLongW(w, GWL_STYLE, WS_POPUP);
+  SetWindowPos(w, nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return w;
+}

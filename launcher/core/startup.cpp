@@ -1,0 +1,362 @@
+#include "core/startup.h"
+
+#include <commctrl.h>
+#include <objidl.h>
+#include <gdiplus.h>
+#include <ole2.h>
+#include <stdio.h>
+#include <wchar.h>
+
+#include "core/hookbind.h"
+#include "core/mainwnd.h"
+#include "core/showhide.h"
+#include "core/state.h"
+#include "core/switches.h"
+#include "core/winhelpers.h"
+#include "dialogs/dialoghelpers.h"
+#include "resources/resource.h"
+#include "store/datafolder.h"
+#include "store/language.h"
+#include "store/outlets.h"
+#include "store/paths.h"
+
+const wchar_t kMainWndClass[] = L"VantrelWndClass";
+const wchar_t kDragWndClass[] = L"VnDragWndClass";
+const wchar_t kSubMenuWndClass[] = L"VnSubMenuWndClass";
+const wchar_t kSmDragWndClass[] = L"VnSmDragWndClass";
+const wchar_t kSearchWndClass[] = L"VnSearchWndClass";
+const wchar_t kEdgeWndClass[] = L"VnEdgeWndClass";
+const wchar_t kProcWatchMutexName[] = L"VANTREL_MUTEX_PROCWATCH";
+
+// --- optional functions -----------------------------------------------------------
+
+static HMODULE TakeLibrary(const wchar_t* name) {
+  HMODULE m = GetModuleHandleW(name);
+  return m ? m : LoadLibraryW(name);
+}
+
+template <typename Fn>
+static void Bind(HMODULE module, const char* name, Fn* slot) {
+  *slot = module ? (Fn)GetProcAddress(module, name) : nullptr;
+}
+
+void BindOptionalFunctions() {
+  OptionalApi& a = g_App.Api;
+  HMODULE user32 = TakeLibrary(L"user32.dll");
+  Bind(user32, "AllowSetForegroundWindow", &a.AllowSetForegroundWindow);
+  Bind(user32, "UpdateLayeredWindow", &a.UpdateLayeredWindow);
+  Bind(user32, "SetLayeredWindowAttributes", &a.SetLayeredWindowAttributes);
+  Bind(TakeLibrary(L"shell32.dll"), "SHGetFolderPathW", &a.SHGetFolderPathW);
+  Bind(TakeLibrary(L"psapi.dll"), "GetModuleFileNameExW", &a.GetModuleFileNameExW);
+  HMODULE advapi = TakeLibrary(L"advapi32.dll");
+  Bind(advapi, "OpenProcessToken", &a.OpenProcessToken);
+  Bind(advapi, "GetTokenInformation", &a.GetTokenInformation);
+  Bind(advapi, "DuplicateTokenEx", &a.DuplicateTokenEx);
+  Bind(advapi, "LookupPrivilegeValueW", &a.LookupPrivilegeValueW);
+  Bind(advapi, "AdjustTokenPrivileges", &a.AdjustTokenPrivileges);
+  Bind(advapi, "CreateProcessWithTokenW", &a.CreateProcessWithTokenW);
+  HMODULE msimg = TakeLibrary(L"msimg32.dll");
+  Bind(msimg, "AlphaBlend", &a.AlphaBlend);
+  Bind(msimg, "TransparentBlt", &a.TransparentBlt);
+  Bind(TakeLibrary(L"shcore.dll"), "GetDpiForMonitor", &a.GetDpiForMonitor);
+  Bind(TakeLibrary(L"dwmapi.dll"), "DwmGetWindowAttribute", &a.DwmGetWindowAttribute);
+}
+
+int EnablePrivilege(const wchar_t* name) {
+  const OptionalApi& a = g_App.Api;
+  if (!a.OpenProcessToken || !a.LookupPrivilegeValueW || !a.AdjustTokenPrivileges) return 1;
+  HANDLE token;
+  if (!a.OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return 1;
+  TOKEN_PRIVILEGES tp = {};
+  tp.PrivilegeCount = 1;
+  tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  if (a.LookupPrivilegeValueW(nullptr, name, &tp.Privileges[0].Luid))
+    a.AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr);
+  CloseHandle(token);
+  return 1;
+}
+
+int SetProcessPriority(DWORD priorityClass, DWORD processId) {
+  HANDLE process = OpenProcess(PROCESS_SET_INFORMATION, FALSE, processId);
+  if (!process) return 0;
+  BOOL ok = SetPriorityClass(process, priorityClass);
+  CloseHandle(process);
+  if (g_App.RunState & RS_VNADMIN_MODE) QueueAdminRequest(3, (INT_PTR)priorityClass, 0);
+  return ok ? 1 : 0;
+}
+
+// --- program folder ------------------------------------------------------------------
+
+int BuildProgramFilePath(const wchar_t* name, wchar_t* out, int chars) {
+  const wchar_t* program = GetProgramPath();
+  if (!program[0]) return 0;
+  const wchar_t* slash = wcsrchr(program, L'\\');
+  size_t folder = slash ? (size_t)(slash - program + 1) : 0;
+  size_t n = wcslen(name);
+  if (folder + n + 1 > (size_t)chars) return 0;
+  wmemcpy(out, program, folder);
+  wmemcpy(out + folder, name, n + 1);
+  return 1;
+}
+
+// --- message log for test runs ----------------------------------------------------------
+
+static wchar_t s_messageLog[MAX_PATH];
+
+static int LogMessageBox(HWND, int id, const wchar_t*, const wchar_t*, UINT flags) {
+  HANDLE f = CreateFileW(s_messageLog, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_ALWAYS, 0, nullptr);
+  if (f != INVALID_HANDLE_VALUE) {
+    char line[16];
+    int n = sprintf(line, "%d\r\n", id);
+    DWORD put;
+    WriteFile(f, line, (DWORD)n, &put, nullptr);
+    CloseHandle(f);
+  }
+  // Questions take the answer that changes nothing.
+  switch (flags & MB_TYPEMASK) {
+    case MB_OKCANCEL: case MB_RETRYCANCEL: case MB_YESNOCANCEL: case MB_CANCELTRYCONTINUE:
+      return IDCANCEL;
+    case MB_YESNO: return IDNO;
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    default: return IDOK;
+  }
+}
+
+void InstallMessageLogFromEnvironment() {
+  DWORD n = GetEnvironmentVariableW(L"VANTREL_MESSAGE_LOG", s_messageLog, MAX_PATH);
+  if (!n || n >= MAX_PATH) return;
+  g_DialogSeams.MessageBoxFn = LogMessageBox;
+}
+
+// --- single instance ------------------------------------------------------------------
+
+HWND FindRunningInstance() {
+  wchar_t own[kProgramPathChars];
+  DWORD n = GetModuleFileNameW(nullptr, own, kProgramPathChars);
+  if (!n || n >= (DWORD)kProgramPathChars) return nullptr;
+  // Look at every launcher window: a copy in another folder may run beside us.
+  for (HWND w = FindWindowExW(nullptr, nullptr, kMainWndClass, nullptr); w;
+       w = FindWindowExW(nullptr, w, kMainWndClass, nullptr)) {
+    wchar_t path[kExePathChars];
+    if (!GetWindowExePath(w, path, 0)) continue;
+    if (!_wcsicmp(path, own)) return w;
+  }
+  return nullptr;
+}
+
+// --- switches --------------------------------------------------------------------------
+
+static void ApplySwitchesAtStart(const StartOptions& o) {
+  StartShow show;
+  BuildStartShow(&o, g_App.Settings.DispPosition, &show);
+  if (show.Page >= 0 && show.Page != g_App.Settings.LastPage) SelectPage(show.Page, 1);
+  if (o.Pin) {
+    g_App.Settings.Status |= STATUS_PINNED;
+    UpdateTopmost(0);
+  }
+  if (o.VnAdmin) g_App.RunState |= RS_VNADMIN_MODE;
+  else if (o.NoHooks) g_App.RunState |= RS_N_MODE;
+  if (o.HooksOff) g_App.RunState |= RS_NOHOOKS_SWITCH;
+  if (o.HasButtons) {
+    ViewModeDesign& d = g_App.Design.ViewMode[(g_App.Settings.Status & STATUS_VIEWMODE2) ? 1 : 0];
+    d.ButtonNumX = o.Columns;
+    d.ButtonNumY = o.Rows;
+  }
+  if (show.Show || g_App.Settings.StandbyPosition) {
+    int standby = g_App.Settings.StandbyPosition != 0;
+    ShowLauncher(show.Mode, show.X, show.Y, kKeepCurrentPage, !standby);
+    if (standby && (show.Mode & 0xFF) == SHOW_LAST_POSITION) MoveToStandbyPosition(1);
+  }
+}
+
+int ApplyStartOptions(const wchar_t* cmdline, int purpose, HWND target) {
+  StartOptions o;
+  ParseStartOptions(cmdline, &o);
+  switch (purpose) {
+    case SO_ASK_REBUILD:
+      return o.RebuildIcons;
+    case SO_DELAY:
+      if (o.Delay > 0) Sleep((DWORD)o.Delay);
+      return 0;
+    case SO_FORWARD: {
+      ForwardRequest r;
+      BuildForwardRequest(&o, &r);
+      // Never wait for the other process: it may be busy or hung.
+      if (r.PinFirst) SendNotifyMessageW(target, WM_COMMAND, 40005, 0);
+      SendNotifyMessageW(target, WMA_SHOWLAUNCHER, r.ShowWParam, r.ShowLParam);
+      return 0;
+    }
+    default:
+      ApplySwitchesAtStart(o);
+      return 0;
+  }
+}
+
+// --- window classes ------------------------------------------------------------------------
+
+static LRESULT CALLBACK PlainWndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  return DefWindowProcW(w, m, wp, lp);
+}
+
+int RegisterWindowClasses(HINSTANCE instance) {
+  struct ClassRow {
+    const wchar_t* Name;
+    UINT Style;
+    WNDPROC Proc;
+  };
+  // The other windows' procedures come with their windows; until a window
+  // of a class is made, the class only reserves the name.
+  const ClassRow rows[] = {
+      {kMainWndClass, CS_DBLCLKS, MainWndProc},
+      {kDragWndClass, 0, PlainWndProc},
+      {kSubMenuWndClass, CS_DBLCLKS, PlainWndProc},
+      {kSmDragWndClass, 0, PlainWndProc},
+      {kSearchWndClass, 0, PlainWndProc},
+      {kEdgeWndClass, 0, PlainWndProc},
+  };
+  for (int i = 0; i < 6; ++i) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = rows[i].Style;
+    wc.lpfnWndProc = rows[i].Proc;
+    wc.hInstance = instance;
+    wc.lpszClassName = rows[i].Name;
+    if (i == 0) {
+      wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROGRAM));
+      wc.hIconSm = (HICON)LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROGRAM_SMALL), IMAGE_ICON,
+                                     GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0);
+    }
+    if (!RegisterClassExW(&wc)) return 0;
+  }
+  return 1;
+}
+
+// --- initialisation --------------------------------------------------------------------------
+
+// The store's way to the hook library (its export is stdcall on x86).
+static void SendDllData(int kind, void* p, void* q) {
+  if (g_Hook.SetDllData) g_Hook.SetDllData(kind, p, q);
+}
+
+// The shell's token, duplicated, for launches as the standard user.
+static void KeepShellToken() {
+  const OptionalApi& a = g_App.Api;
+  if (!a.OpenProcessToken || !a.DuplicateTokenEx) return;
+  HWND shell = GetShellWindow();
+  DWORD pid = 0;
+  if (!shell || !GetWindowThreadProcessId(shell, &pid) || !pid) return;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, TRUE, pid);
+  if (!process) return;
+  HANDLE token;
+  if (a.OpenProcessToken(process, TOKEN_DUPLICATE | TOKEN_IMPERSONATE | TOKEN_QUERY, &token)) {
+    HANDLE dup = nullptr;
+    if (a.DuplicateTokenEx(token, MAXIMUM_ALLOWED, nullptr, SecurityDelegation, TokenPrimary, &dup))
+      g_App.Core.StdUserToken = dup;
+    CloseHandle(token);
+  }
+  CloseHandle(process);
+}
+
+static void EnsureProgramSubfolder(const wchar_t* name) {
+  wchar_t path[kProgramPathChars];
+  if (!BuildProgramFilePath(name, path, kProgramPathChars)) return;
+  DWORD attr = GetFileAttributesW(path);
+  if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY)) return;
+  if (attr != INVALID_FILE_ATTRIBUTES) DeleteFileW(path);
+  CreateDirectoryW(path, nullptr);
+}
+
+int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
+  CoreState& c = g_App.Core;
+  g_App.Instance = instance;
+  g_App.UiStateFlags |= UIS_AUTOHIDE_ALLOWED;
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  c.ElevationType = GetWindowElevationType(nullptr);
+  if (c.ElevationType == 1) KeepShellToken();
+
+  InitializeCriticalSection(&c.WatchLock);
+  c.WatchLockReady = 1;
+
+  if (FAILED(OleInitialize(nullptr))) {
+    ShowMessage(IDS_ERR_COM, MB_ICONERROR);
+    return 0;
+  }
+  c.OleReady = 1;
+  if (FAILED(SHGetMalloc(&c.ShellMalloc)) || FAILED(SHGetDesktopFolder(&c.DesktopFolder))) {
+    ShowMessage(IDS_ERR_COM, MB_ICONERROR);
+    return 0;
+  }
+
+  c.WatchMutex = CreateMutexW(nullptr, FALSE, kProcWatchMutexName);
+  if (!c.WatchMutex) {
+    ShowMessage(IDS_ERR_MEMORY, MB_ICONERROR);
+    return 0;
+  }
+
+  EnsureProgramSubfolder(L"Plugins");
+  EnsureProgramSubfolder(L"Languages");
+  EnsureProgramSubfolder(L"Skins");
+
+  ResolveDataFolder();
+  g_StoreOutlets.SelectPage = SelectPage;
+
+  Gdiplus::GdiplusStartupInput gdip;
+  if (Gdiplus::GdiplusStartup(&c.GdiplusToken, &gdip, nullptr) != Gdiplus::Ok) c.GdiplusToken = 0;
+
+  HWND w = CreateMainWindow(instance);
+  if (!w) return 0;
+  // Start where the launcher was last; the layout gives it its size.
+  MoveWindow(w, g_App.Settings.LastPosX, g_App.Settings.LastPosY, 1, 1, FALSE);
+
+  ApplyStartOptions(cmdline, SO_APPLY, g_App.MainWnd);
+
+  if (!(g_App.RunState & RS_N_MODE)) {
+    if (!LoadHookLibrary(1)) return 0;
+    g_StoreOutlets._VnSetDllData = SendDllData;
+    SetProcessPriority(g_App.Settings.Priority & 0xC1E0, GetCurrentProcessId());
+    g_App.RunState &= ~RS_NOHOOKS_SWITCH;
+    if (g_App.Settings.Option1 & OPT1_TRIM_MEMORY) SetProcessWorkingSetSize(GetCurrentProcess(), (SIZE_T)-1, (SIZE_T)-1);
+  }
+  return 1;
+}
+
+void ShutdownLauncher(int normalEnd) {
+  CoreState& c = g_App.Core;
+  StopCloseWatcher();
+  if (c.WatchMutex) {
+    CloseHandle(c.WatchMutex);
+    c.WatchMutex = nullptr;
+  }
+  if (c.WatchLockReady) {
+    DeleteCriticalSection(&c.WatchLock);
+    c.WatchLockReady = 0;
+  }
+  g_StoreOutlets._VnSetDllData = nullptr;
+  LoadHookLibrary(0);
+  if (c.StdUserToken) {
+    CloseHandle(c.StdUserToken);
+    c.StdUserToken = nullptr;
+  }
+  if (c.GdiplusToken) {
+    Gdiplus::GdiplusShutdown(c.GdiplusToken);
+    c.GdiplusToken = 0;
+  }
+  if (c.DesktopFolder) {
+    c.DesktopFolder->Release();
+    c.DesktopFolder = nullptr;
+  }
+  if (c.ShellMalloc) {
+    c.ShellMalloc->Release();
+    c.ShellMalloc = nullptr;
+  }
+  if (c.OleReady) {
+    OleUninitialize();
+    c.OleReady = 0;
+  }
+  FreeLanguageLibrary();
+  wchar_t windows[MAX_PATH];
+  if (GetWindowsDirectoryW(windows, MAX_PATH)) SetCurrentDirectoryW(windows);
+}

@@ -1,0 +1,364 @@
+#include "core/mainwnd.h"
+
+#include <gtest/gtest.h>
+
+#include "core/menucmd.h"
+#include "core/showhide.h"
+#include "core/startup.h"
+#include "core/state.h"
+#include "core/switches.h"
+#include "core/hookbind.h"
+#include "resources/resource.h"
+#include "store/items.h"
+#include "store/lists.h"
+#include "support/message_recorder.h"
+
+namespace {
+
+// The launcher window in this process, on a fresh state record.
+class MainWndTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = g_App;
+    static bool registered = RegisterWindowClasses(GetModuleHandleW(nullptr)) != 0;
+    ASSERT_TRUE(registered);
+    BindOptionalFunctions();
+    g_App.RunState = 0;
+    g_App.OpenDialogCount = 0;
+    g_App.UiStateFlags = UIS_AUTOHIDE_ALLOWED;
+    g_App.Wnd = MainWindowState{};
+    g_App.Settings = SettingsState{};
+    g_App.Core.RunningWork = 0;
+    window_ = CreateMainWindow(GetModuleHandleW(nullptr));
+    ASSERT_NE(nullptr, window_);
+  }
+  void TearDown() override {
+    if (IsWindow(window_)) DestroyWindow(window_);
+    for (HWND w : extra_)
+      if (IsWindow(w)) DestroyWindow(w);
+    Pump();
+    g_App = saved_;
+  }
+
+  // Runs what is queued; true when the quit message came.
+  static bool Pump() {
+    bool quit = false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) quit = true;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    return quit;
+  }
+
+  AppState saved_;
+  HWND window_ = nullptr;
+  std::vector<HWND> extra_;
+};
+
+TEST_F(MainWndTest, TheWindowIsATopmostToolPopupTakingFiles) {
+  EXPECT_EQ(window_, g_App.MainWnd);
+  LONG ex = GetWindowLongW(window_, GWL_EXSTYLE);
+  EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(ex & WS_EX_TOPMOST);
+  EXPECT_TRUE(ex & WS_EX_ACCEPTFILES);
+  EXPECT_EQ(g_App.Api.UpdateLayeredWindow != nullptr, (ex & WS_EX_LAYERED) != 0);
+  EXPECT_EQ((LONG)WS_POPUP, GetWindowLongW(window_, GWL_STYLE) & ~(WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
+  EXPECT_FALSE(IsWindowVisible(window_));
+  wchar_t title[16];
+  GetWindowTextW(window_, title, 16);
+  EXPECT_STREQ(L"Vantrel", title);
+  EXPECT_NE(0u, g_App.Wnd.TaskbarCreatedMsg);
+}
+
+TEST_F(MainWndTest, SixClassesAreRegistered) {
+  for (const wchar_t* cls : {kMainWndClass, kDragWndClass, kSubMenuWndClass, kSmDragWndClass,
+                             kSearchWndClass, kEdgeWndClass}) {
+    WNDCLASSEXW wc = {sizeof wc};
+    EXPECT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), cls, &wc));
+  }
+  WNDCLASSEXW wc = {sizeof wc};
+  ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), kMainWndClass, &wc));
+  EXPECT_EQ((UINT)CS_DBLCLKS, wc.style);
+  // A second registration fails, and start-up then ends.
+  EXPECT_EQ(0, RegisterWindowClasses(GetModuleHandleW(nullptr)));
+}
+
+TEST_F(MainWndTest, DestroyClearsAQueuedExecuteAndQuits) {
+  InterlockedOr(&g_App.RunState, RS_EXECUTE_PENDING);
+  PostMessageW(window_, WMA_EXECUTE, 0x00020003, 0);
+  DestroyWindow(window_);
+  EXPECT_FALSE(g_App.RunState & RS_EXECUTE_PENDING);
+  EXPECT_EQ(nullptr, g_App.MainWnd);
+  EXPECT_TRUE(Pump());
+}
+
+TEST_F(MainWndTest, ExecuteClearsThePendingBitEvenForBadItems) {
+  for (WPARAM wp : {(WPARAM)0, (WPARAM)0xFFFFFFFF, (WPARAM)0x7FFF7FFF}) {
+    InterlockedOr(&g_App.RunState, RS_EXECUTE_PENDING);
+    SendMessageW(window_, WMA_EXECUTE, wp, 0x80);
+    EXPECT_FALSE(g_App.RunState & RS_EXECUTE_PENDING);
+  }
+}
+
+TEST_F(MainWndTest, SystemCloseHidesButExitEnds) {
+  ShowLauncher(SHOW_LAST_POSITION, 0, 0, 0xFFFF, 1);
+  ASSERT_TRUE(IsWindowVisible(window_));
+  SendMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(IsWindowVisible(window_));
+  EXPECT_FALSE(Pump());
+  EXPECT_TRUE(IsWindow(window_));
+
+  SendMessageW(window_, WM_COMMAND, CMD_EXIT, 0);
+  EXPECT_TRUE(Pump());
+  EXPECT_FALSE(IsWindow(window_));
+}
+
+TEST_F(MainWndTest, SystemCloseEndsNModeOnlyWhenNothingRuns) {
+  g_App.RunState |= RS_N_MODE;
+  ShowLauncher(SHOW_LAST_POSITION, 0, 0, 0xFFFF, 1);
+  g_App.Core.RunningWork = 1;
+  SendMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(Pump());
+  EXPECT_TRUE(IsWindow(window_));
+
+  g_App.Core.RunningWork = 0;
+  ShowLauncher(SHOW_LAST_POSITION, 0, 0, 0xFFFF, 1);
+  SendMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(Pump());
+  EXPECT_FALSE(IsWindow(window_));
+}
+
+TEST_F(MainWndTest, AdminErrorThreeReportsAndCloses) {
+  MessageRecorder rec;
+  for (WPARAM wp : {(WPARAM)1, (WPARAM)2, (WPARAM)0, (WPARAM)4, (WPARAM)-3}) SendMessageW(window_, WMA_ADMINERROR, wp, 0);
+  EXPECT_TRUE(rec.Calls.empty());
+  EXPECT_FALSE(Pump());
+  SendMessageW(window_, WMA_ADMINERROR, 3, 0);
+  ASSERT_EQ(1u, rec.Calls.size());
+  EXPECT_EQ(IDS_ERR_HOOK, rec.Calls[0].Id);
+  EXPECT_TRUE(Pump());
+  EXPECT_FALSE(IsWindow(window_));
+}
+
+TEST_F(MainWndTest, ShowAndHideRequests) {
+  SendMessageW(window_, WMA_SHOWLAUNCHER, MAKEWPARAM(SHOW_AT_POINT | SHOW_FROM_OUTSIDE, 0xFFFF),
+               MAKELPARAM(123, 77));
+  EXPECT_TRUE(IsWindowVisible(window_));
+  RECT r;
+  GetWindowRect(window_, &r);
+  EXPECT_EQ(123, r.left);
+  EXPECT_EQ(77, r.top);
+  EXPECT_EQ(123, g_App.Settings.LastPosX);
+  EXPECT_EQ(77, g_App.Settings.LastPosY);
+  // From now on changes are tracked.
+  EXPECT_TRUE(g_App.RunState & RS_TRACK_CHANGES);
+
+  // Negative points arrive as signed 16-bit values.
+  SendMessageW(window_, WMA_SHOWLAUNCHER, SHOW_AT_POINT, MAKELPARAM((WORD)-20, (WORD)-30));
+  GetWindowRect(window_, &r);
+  EXPECT_EQ(-20, r.left);
+  EXPECT_EQ(-30, r.top);
+  EXPECT_EQ(1, g_App.Settings.PendingSave);
+
+  SendMessageW(window_, WMA_HIDELAUNCHER, 1, 0);
+  EXPECT_FALSE(IsWindowVisible(window_));
+}
+
+TEST_F(MainWndTest, PinCommandTogglesAndShows) {
+  g_App.Settings.DispOption = DISP_ALWAYS_ON_TOP | DISP_TOPMOST_WHEN_PINNED;
+  g_App.Settings.DispPosition = 8;  // at the show point
+  g_App.Settings.ShowPosX = 40;
+  g_App.Settings.ShowPosY = 50;
+  SendMessageW(window_, WM_COMMAND, CMD_PIN, 0);
+  EXPECT_TRUE(g_App.Settings.Status & STATUS_PINNED);
+  EXPECT_TRUE(IsWindowVisible(window_));
+  EXPECT_TRUE(GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  RECT r;
+  GetWindowRect(window_, &r);
+  EXPECT_EQ(40, r.left);
+  EXPECT_EQ(50, r.top);
+
+  SendMessageW(window_, WM_COMMAND, CMD_PIN, 0);
+  EXPECT_FALSE(g_App.Settings.Status & STATUS_PINNED);
+  EXPECT_FALSE(GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(MainWndTest, HidingUnpinsWithoutASave) {
+  ShowLauncher(SHOW_LAST_POSITION, 0, 0, 0xFFFF, 1);
+  g_App.Settings.Status |= STATUS_PINNED;
+  g_App.Settings.PendingSave = 0;
+  HideLauncher(1, 0, 0);
+  EXPECT_FALSE(g_App.Settings.Status & STATUS_PINNED);
+  EXPECT_EQ(0, g_App.Settings.PendingSave);
+
+  g_App.Settings.Option1 = OPT1_KEEP_PINNED;
+  ShowLauncher(SHOW_LAST_POSITION, 0, 0, 0xFFFF, 1);
+  g_App.Settings.Status |= STATUS_PINNED;
+  HideLauncher(1, 0, 0);
+  EXPECT_TRUE(g_App.Settings.Status & STATUS_PINNED);
+}
+
+TEST_F(MainWndTest, StandbyParksInsteadOfHiding) {
+  g_App.Settings.StandbyPosition = 5;
+  g_App.Settings.StandbyPosX = 300;
+  g_App.Settings.StandbyPosY = 200;
+  ShowLauncher(SHOW_AT_POINT, 10, 10, 0xFFFF, 1);
+  EXPECT_EQ(1, HideLauncher(0, 0, 0));
+  EXPECT_TRUE(IsWindowVisible(window_));
+  EXPECT_TRUE(g_App.Wnd.Flags & WSF_STANDBY);
+  RECT r;
+  GetWindowRect(window_, &r);
+  EXPECT_EQ(300, r.left);
+  EXPECT_EQ(200, r.top);
+  // Hide mode 1 always hides.
+  HideLauncher(1, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(window_));
+}
+
+TEST_F(MainWndTest, PrivateMessageChecks) {
+  wchar_t foreign[260] = L"Skin";
+  struct Case {
+    UINT Message;
+    WPARAM W;
+    LPARAM L;
+    int Want;
+  } cases[] = {
+      {WMA_MOUSECIRCLE, 0, 0, 1},
+      {WMA_MOUSECIRCLE, 1, 0, 1},
+      {WMA_MOUSECIRCLE, 2, 0, 0},
+      {WMA_MOUSECIRCLE, (WPARAM)-1, 0, 0},
+      {WMA_MOUSEACTION, 0, 0, 1},
+      {WMA_MOUSEACTION, 99, 11, 1},
+      {WMA_MOUSEACTION, 100, 0, 0},
+      {WMA_MOUSEACTION, 5, 12, 0},
+      {WMA_MOUSEACTION, 5, -1, 0},
+      {WMA_HOTKEY, 0, 0, 1},
+      {WMA_HOTKEY, (WPARAM)-1, 0, 0},
+      {WMA_HOTKEY, 1025, 0, 0},
+      {WMA_WINKEYDOWN, 0x5B, 0, 1},
+      {WMA_WINKEYDOWN, 0x1005B, 0, 0},
+      {WMA_WINKEYUP, 0x5C, 1, 1},
+      {WMA_WINKEYUP, 0x5C, 2, 0},
+      {WMA_CLOSESUBMENUS, 0, 0, 1},
+      {WMA_CLOSESUBMENUS, 63, 0, 1},
+      {WMA_CLOSESUBMENUS, 64, 0, 0},
+      {WMA_CLOSESUBMENUS, (WPARAM)-1, 0, 0},
+      {WMA_SELECTSKIN, (WPARAM)foreign, 0, 0},
+      {WMA_SELECTSKIN, (WPARAM)g_App.Wnd.SkinRequest, 0, 1},
+      {WMA_SELECTSKIN, 0, 0, 0},
+      {WMA_OPENLOCATION, (WPARAM)foreign, 0, 0},
+      {WMA_OPENLOCATION, 0, 0, 0},
+      {WMA_TRAY, 101, WM_RBUTTONUP, 1},
+      {WMA_TRAY, 101, WM_MOUSEMOVE, 1},
+      {WMA_TRAY, 102, WM_RBUTTONUP, 0},
+      {WMA_TRAY, 101, WM_KEYDOWN, 0},
+      {WMA_ADMINERROR, 3, 0, 1},
+      {WMA_ADMINERROR, 4, 0, 0},
+      {WMA_SHOWLAUNCHER, 0xFFFFFFFF, -1, 1},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(c.Want, IsPrivateMessageValid(c.Message, c.W, c.L)) << "case " << (&c - cases);
+}
+
+// Requests that name pages, buttons and hot-key rows against a real store.
+TEST_F(MainWndTest, RequestsCheckedAgainstTheStore) {
+  ClearItemStore();
+  for (const wchar_t* name : {L"P1", L"P2", L"P3"}) ASSERT_GE(AddPage(name), 0);
+  NewButtonTemplate t{};
+  t.Button.Type = 1;
+  t.Button.Name = StoreDupString(L"b");
+  t.Control = NBT_KEEP_FIELDS;
+  ButtonInfo* b = AddButton(&t, 1);
+  ASSERT_NE(nullptr, b);
+
+  EXPECT_EQ(1, IsPrivateMessageValid(WMA_OPENLOCATION, (WPARAM)b, 0x2000));
+  EXPECT_EQ(0, IsPrivateMessageValid(WMA_OPENLOCATION, (WPARAM)b + 8, 0x2000));
+  EXPECT_EQ(0, IsPrivateMessageValid(WMA_OPENLOCATION, (WPARAM)&g_App.Store, 0x2000));
+
+  HotKeyEntry rows[3] = {};
+  g_App.Store.Refs.HotKeys.Rows = rows;
+  g_App.Store.Refs.HotKeys.Count = 2;
+  EXPECT_EQ(1, IsPrivateMessageValid(WMA_HOTKEY, 2, 0));
+  EXPECT_EQ(0, IsPrivateMessageValid(WMA_HOTKEY, 3, 0));
+  g_App.Store.Refs.HotKeys.Rows = nullptr;
+  g_App.Store.Refs.HotKeys.Count = 0;
+
+  // A second start's page: taken when it exists, ignored otherwise.
+  SendMessageW(window_, WMA_SHOWLAUNCHER, MAKEWPARAM(0x205, 2), 0);
+  EXPECT_EQ(2, g_App.Store.CurrentPage);
+  EXPECT_EQ(2, g_App.Settings.LastPage);
+  SendMessageW(window_, WMA_SHOWLAUNCHER, MAKEWPARAM(0x205, 3), 0);
+  SendMessageW(window_, WMA_SHOWLAUNCHER, MAKEWPARAM(0x205, 0x8001), 0);
+  EXPECT_EQ(2, g_App.Store.CurrentPage);
+  SendMessageW(window_, WMA_SHOWLAUNCHER, MAKEWPARAM(0x205, 0xFFFF), 0);
+  EXPECT_EQ(2, g_App.Store.CurrentPage);
+  ClearItemStore();
+}
+
+TEST_F(MainWndTest, SkinRequestsUseTheOwnBuffer) {
+  EXPECT_EQ(1, QueueSkinSelection(L"Glass"));
+  EXPECT_STREQ(L"Glass", g_App.Wnd.SkinRequest);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, window_, WMA_SELECTSKIN, WMA_SELECTSKIN, PM_REMOVE));
+  EXPECT_EQ((WPARAM)g_App.Wnd.SkinRequest, msg.wParam);
+  // Refused while a dialog or a menu is open.
+  g_App.OpenDialogs[0] = window_;
+  g_App.OpenDialogCount = 1;
+  EXPECT_EQ(0, QueueSkinSelection(L"Other"));
+  g_App.OpenDialogCount = 0;
+  g_App.UiStateFlags |= 1;
+  EXPECT_EQ(0, QueueSkinSelection(L"Other"));
+  EXPECT_STREQ(L"Glass", g_App.Wnd.SkinRequest);
+}
+
+TEST_F(MainWndTest, WaitForForegroundGivesUp) {
+  HWND hidden = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  extra_.push_back(hidden);
+  DWORD start = GetTickCount();
+  EXPECT_EQ(0, WaitForForeground(hidden, 1000));
+  DWORD took = GetTickCount() - start;
+  EXPECT_GE(took, 1000u);
+  EXPECT_LE(took, 1300u);
+
+  ShowLauncher(SHOW_LAST_POSITION, 0, 0, 0xFFFF, 1);
+  SetForegroundWindow(window_);
+  start = GetTickCount();
+  EXPECT_EQ(1, WaitForForeground(window_, 1000));
+  EXPECT_LE(GetTickCount() - start, 100u);
+}
+
+TEST_F(MainWndTest, TypedKeysGoToTheSearchBox) {
+  HWND search = CreateWindowExW(0, kSearchWndClass, L"", WS_POPUP, 200, 200, 200, 30, window_, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  HWND edit = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 30, search, nullptr,
+                              nullptr, nullptr);
+  extra_.push_back(search);
+  ShowLauncher(SHOW_LAST_POSITION, 0, 0, 0xFFFF, 1);
+
+  // Switched off, or not a printable character: nothing arrives.
+  SendMessageW(window_, WM_CHAR, 'a', 1);
+  g_App.Settings.KeyboardOption = 0x4;
+  SendMessageW(window_, WM_CHAR, ' ', 1);
+  Pump();
+  wchar_t text[16];
+  GetWindowTextW(edit, text, 16);
+  EXPECT_STREQ(L"", text);
+  EXPECT_FALSE(g_App.Settings.Status & STATUS_SEARCH);
+
+  SendMessageW(window_, WM_CHAR, 'a', 1);
+  Pump();
+  GetWindowTextW(edit, text, 16);
+  EXPECT_STREQ(L"a", text);
+  EXPECT_TRUE(g_App.Settings.Status & STATUS_SEARCH);
+}
+
+TEST_F(MainWndTest, SessionEndAndSuspendAnswer) {
+  EXPECT_EQ(TRUE, SendMessageW(window_, WM_POWERBROADCAST, PBT_APMSUSPEND, 0));
+  EXPECT_EQ(0u, g_App.Wnd.PowerState & 7);
+  EXPECT_EQ(TRUE, SendMessageW(window_, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0));
+  EXPECT_EQ(3u, g_App.Wnd.PowerState & 7);
+}
+
+}  // namespace
