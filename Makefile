@@ -1,5 +1,7 @@
 # Vantrel: cross build on Linux, tests under Wine.
 #   make run   - install what is missing, build, start the launcher under Wine
+#                (switches in ARGS, e.g. make run ARGS=/m; under Xvfb when
+#                there is no $DISPLAY, with a screenshot)
 #   make test  - install what is missing, build both architectures, run every test
 #   make dist  - stage the program folders in dist/x64 and dist/x86
 SHELL := /bin/bash
@@ -55,7 +57,7 @@ dist: build
 	@tools/stage-dist.sh $(BUILD)/x86 $(ROOT)/dist/x86
 
 run: build-x64
-	@tools/run-launcher.sh $(BUILD)/x64
+	@tools/run-launcher.sh $(BUILD)/x64 $(ARGS)
 
 clean:
 	rm -rf $(BUILD) dist

@@ -37,3 +37,8 @@ foreach(dir ${VN_TEST_DIRS})
     set_tests_properties(${name} PROPERTIES TIMEOUT 600)
   endif()
 endforeach()
+
+# End-to-end suite (tests/e2e, its own rules): needs the launcher program.
+if(TARGET Vantrel)
+  include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake)
+endif()

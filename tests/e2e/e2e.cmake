@@ -1,0 +1,21 @@
+# End-to-end tests: the built Vantrel.exe copied into temporary program
+# folders and driven by e2e_tests (messages, second starts) under Xvfb.
+add_executable(e2e_tests ${CMAKE_SOURCE_DIR}/tests/e2e/launcher_e2e_test.cpp)
+target_link_libraries(e2e_tests PRIVATE vntestsupport GTest::gtest_main)
+target_link_options(e2e_tests PRIVATE -static)
+target_compile_definitions(e2e_tests PRIVATE VN_BUILD_DIR=L"Z:${CMAKE_BINARY_DIR}")
+add_dependencies(e2e_tests Vantrel English core_fakehook_good core_fakehook_badversion)
+# The hook library's rules come later in the tree; look once all are read.
+function(vn_e2e_depend_on_hook_library)
+  if(TARGET VnHook)
+    add_dependencies(e2e_tests VnHook)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL vn_e2e_depend_on_hook_library)
+if(VN_RUN_TESTS)
+  add_test(NAME e2e COMMAND e2e_tests)
+  # Alone: showing a window activates it, and under Wine that waits on
+  # whichever other test's window is in front. The launchers also map the
+  # hook library's shared section.
+  set_tests_properties(e2e PROPERTIES TIMEOUT 900 RUN_SERIAL ON RESOURCE_LOCK VnHook)
+endif()

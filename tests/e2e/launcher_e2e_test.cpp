@@ -1,0 +1,282 @@
+// The real Vantrel.exe, copied into folders of its own and driven from here
+// with window messages, as a second start, Setup or a user would.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "hooklib/vnhook.h"
+#include "resources/resource.h"
+#include "support/test_support.h"
+
+namespace {
+
+const wchar_t kMainClass[] = L"VantrelWndClass";
+
+std::wstring BuildFile(const wchar_t* name) {
+  std::wstring p = VN_BUILD_DIR;
+  p += L"/";
+  p += name;
+  for (wchar_t& c : p)
+    if (c == L'/') c = L'\\';
+  return p;
+}
+
+// One program folder: Vantrel.exe, Languages\, optionally VnHook.dll, and
+// Data\ so that every file it writes stays here.
+struct ProgramFolder {
+  TempDir Dir;
+
+  explicit ProgramFolder(bool withHookLibrary) {
+    EXPECT_TRUE(CopyFileW(BuildFile(L"Vantrel.exe").c_str(), Exe().c_str(), FALSE));
+    CreateDirectoryW(Dir.File(L"Data").c_str(), nullptr);
+    CreateDirectoryW(Dir.File(L"Languages").c_str(), nullptr);
+    CopyFileW(BuildFile(L"Languages/English.dll").c_str(), Dir.File(L"Languages\\English.dll").c_str(), FALSE);
+    CopyFileW(BuildFile(L"Languages/Language.ini").c_str(), Dir.File(L"Languages\\Language.ini").c_str(), FALSE);
+    if (withHookLibrary) {
+      // The real library when it is built; the bind-only stand-in otherwise.
+      std::wstring real = BuildFile(L"VnHook.dll");
+      if (GetFileAttributesW(real.c_str()) == INVALID_FILE_ATTRIBUTES) real = FixturePath(L"fakehook_good.dll");
+      EXPECT_TRUE(CopyFileW(real.c_str(), Dir.File(L"VnHook.dll").c_str(), FALSE));
+    }
+  }
+  std::wstring Exe() const { return Dir.File(L"Vantrel.exe"); }
+  std::wstring MessageLog() const { return Dir.File(L"messages.log"); }
+};
+
+// A started Vantrel.exe. Message boxes go to the folder's messages.log.
+struct Launcher {
+  PROCESS_INFORMATION Info = {};
+
+  bool Start(const ProgramFolder& folder, const wchar_t* args) {
+    std::wstring cmd = L"\"" + folder.Exe() + L"\" " + args;
+    std::vector<wchar_t> buf(cmd.begin(), cmd.end());
+    buf.push_back(0);
+    SetEnvironmentVariableW(L"VANTREL_MESSAGE_LOG", folder.MessageLog().c_str());
+    STARTUPINFOW si = {sizeof si};
+    BOOL ok = CreateProcessW(folder.Exe().c_str(), buf.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             folder.Dir.Path.c_str(), &si, &Info);
+    SetEnvironmentVariableW(L"VANTREL_MESSAGE_LOG", nullptr);
+    return ok != FALSE;
+  }
+  // The launcher window of this process, waiting up to timeoutMs for it.
+  HWND Window(DWORD timeoutMs = 10000) const {
+    DWORD start = GetTickCount();
+    for (;;) {
+      for (HWND w = FindWindowExW(nullptr, nullptr, kMainClass, nullptr); w;
+           w = FindWindowExW(nullptr, w, kMainClass, nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == Info.dwProcessId) return w;
+      }
+      if (GetTickCount() - start >= timeoutMs || !Running()) return nullptr;
+      Sleep(20);
+    }
+  }
+  bool Running() const { return Info.hProcess && WaitForSingleObject(Info.hProcess, 0) == WAIT_TIMEOUT; }
+  // Exit code, or -1 when it did not end in time.
+  long WaitExit(DWORD timeoutMs = 10000) const {
+    if (WaitForSingleObject(Info.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(Info.hProcess, &code);
+    return (long)code;
+  }
+  // The window exists and answers; start-up is then at its last steps.
+  bool Ready(DWORD timeoutMs = 10000) const { return Window(timeoutMs) != nullptr && Answers(timeoutMs); }
+  // Waits until the window has handled everything posted before.
+  bool Answers(DWORD timeoutMs = 1000) const {
+    HWND w = Window(0);
+    DWORD_PTR r;
+    return w && SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &r) != 0;
+  }
+  ~Launcher() {
+    if (!Info.hProcess) return;
+    if (Running()) {
+      if (HWND w = Window(0)) PostMessageW(w, WM_COMMAND, 40004, 0);
+      if (WaitForSingleObject(Info.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(Info.hProcess, 1);
+    }
+    CloseHandle(Info.hProcess);
+    CloseHandle(Info.hThread);
+  }
+};
+
+bool Visible(HWND w) { return IsWindowVisible(w) != FALSE; }
+
+// Polls until the window's visibility is as wanted (start-up shows it last).
+bool BecomesVisible(HWND w, bool want = true, DWORD timeoutMs = 5000) {
+  DWORD start = GetTickCount();
+  while (Visible(w) != want) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+RECT WindowRect(HWND w) {
+  RECT r = {};
+  GetWindowRect(w, &r);
+  return r;
+}
+
+TEST(LauncherE2E, NModeRunsWithoutTheHookLibraryAndShows) {
+  ProgramFolder folder(false);
+  Launcher l;
+  ASSERT_TRUE(l.Start(folder, L"/n"));
+  HWND w = l.Window();
+  ASSERT_NE(nullptr, w);
+  ASSERT_TRUE(l.Ready());
+  EXPECT_TRUE(BecomesVisible(w));
+  LONG ex = GetWindowLongW(w, GWL_EXSTYLE);
+  EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(ex & WS_EX_ACCEPTFILES);
+  EXPECT_TRUE(ex & WS_EX_LAYERED);
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+  // Its folders beside the program.
+  for (const wchar_t* sub : {L"Plugins", L"Languages", L"Skins"}) {
+    DWORD attr = GetFileAttributesW(folder.Dir.File(sub).c_str());
+    EXPECT_TRUE(attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY)) << "folder " << sub;
+  }
+  PostMessageW(w, WM_COMMAND, 40004, 0);
+  EXPECT_EQ(0, l.WaitExit());
+}
+
+TEST(LauncherE2E, MissingHookLibraryIsReportedAndEndsTheStart) {
+  ProgramFolder folder(false);
+  Launcher l;
+  ASSERT_TRUE(l.Start(folder, L""));
+  EXPECT_EQ(0, l.WaitExit());
+  EXPECT_EQ("652\r\n", ReadFileBytes(folder.MessageLog()));
+}
+
+TEST(LauncherE2E, WrongHookLibraryVersionIsReported) {
+  ProgramFolder folder(false);
+  ASSERT_TRUE(CopyFileW(FixturePath(L"fakehook_badversion.dll").c_str(), folder.Dir.File(L"VnHook.dll").c_str(), FALSE));
+  Launcher l;
+  ASSERT_TRUE(l.Start(folder, L""));
+  EXPECT_EQ(0, l.WaitExit());
+  EXPECT_EQ("651\r\n", ReadFileBytes(folder.MessageLog()));
+}
+
+TEST(LauncherE2E, SecondStartForwardsAndEnds) {
+  ProgramFolder folder(true);
+  Launcher first;
+  ASSERT_TRUE(first.Start(folder, L""));
+  HWND w = first.Window();
+  ASSERT_NE(nullptr, w);
+  ASSERT_TRUE(first.Ready());
+  EXPECT_FALSE(Visible(w));
+
+  Launcher second;
+  ASSERT_TRUE(second.Start(folder, L"/p2 /l /s140:160"));
+  EXPECT_EQ(0, second.WaitExit());
+  ASSERT_TRUE(first.Answers());
+  EXPECT_TRUE(Visible(w));
+  RECT r = WindowRect(w);
+  EXPECT_EQ(140, r.left);
+  EXPECT_EQ(160, r.top);
+  EXPECT_EQ(w, first.Window(0));
+
+  // Closed, then a plain second start shows it where it was.
+  SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(Visible(w));
+  Launcher third;
+  ASSERT_TRUE(third.Start(folder, L""));
+  EXPECT_EQ(0, third.WaitExit());
+  ASSERT_TRUE(first.Answers());
+  EXPECT_TRUE(Visible(w));
+  r = WindowRect(w);
+  EXPECT_EQ(140, r.left);
+  EXPECT_EQ(160, r.top);
+  EXPECT_TRUE(first.Running());
+}
+
+TEST(LauncherE2E, ACopyInAnotherFolderRunsBeside) {
+  ProgramFolder a(false), b(false);
+  Launcher la, lb;
+  ASSERT_TRUE(la.Start(a, L"/n"));
+  HWND wa = la.Window();
+  ASSERT_NE(nullptr, wa);
+  ASSERT_TRUE(lb.Start(b, L"/n"));
+  HWND wb = lb.Window();
+  ASSERT_NE(nullptr, wb);
+  ASSERT_TRUE(la.Ready());
+  ASSERT_TRUE(lb.Ready());
+  EXPECT_NE(wa, wb);
+  EXPECT_TRUE(la.Running());
+  EXPECT_TRUE(lb.Running());
+}
+
+TEST(LauncherE2E, CloseHidesExitEnds) {
+  ProgramFolder folder(true);
+  Launcher l;
+  ASSERT_TRUE(l.Start(folder, L"/m"));
+  HWND w = l.Window();
+  ASSERT_NE(nullptr, w);
+  ASSERT_TRUE(l.Ready());
+  EXPECT_TRUE(BecomesVisible(w));
+  PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+  ASSERT_TRUE(l.Answers());
+  EXPECT_FALSE(Visible(w));
+  EXPECT_TRUE(l.Running());
+
+  PostMessageW(w, WM_COMMAND, 40004, 0);
+  EXPECT_EQ(0, l.WaitExit());
+}
+
+TEST(LauncherE2E, CloseEndsNModeAndSetupsCloseEndsAny) {
+  ProgramFolder folder(true);
+  {
+    Launcher l;
+    ASSERT_TRUE(l.Start(folder, L"/n"));
+    HWND w = l.Window();
+    ASSERT_NE(nullptr, w);
+    PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(0, l.WaitExit());
+  }
+  Launcher l;
+  ASSERT_TRUE(l.Start(folder, L""));
+  HWND w = l.Window();
+  ASSERT_NE(nullptr, w);
+  PostMessageW(w, WM_CLOSE, 0, 0);
+  EXPECT_EQ(0, l.WaitExit());
+}
+
+TEST(LauncherE2E, RandomPrivateMessagesLeaveItAnswering) {
+  ProgramFolder folder(true);
+  Launcher l;
+  ASSERT_TRUE(l.Start(folder, L""));
+  HWND w = l.Window();
+  ASSERT_NE(nullptr, w);
+  ASSERT_TRUE(l.Ready());
+  std::mt19937 rng(20261209);
+  std::vector<UINT> messages;
+  for (UINT m = WMA_HOTKEY; m <= WMA_CLOSESUBMENUS; ++m) {
+    if (m != WMA_ADMINERROR && m != WMA_TRAY) messages.push_back(m);
+  }
+  std::uniform_int_distribution<size_t> pick(0, messages.size() - 1);
+  auto wide = [&]() -> UINT_PTR {
+    switch (rng() % 4) {
+      case 0: return rng() % 16;
+      case 1: return (UINT_PTR)(INT_PTR)(int)rng();
+      case 2: return ((UINT_PTR)rng() << (sizeof(UINT_PTR) * 8 - 32)) ^ rng();  // high bits on x64
+      default: return (UINT_PTR)-(INT_PTR)(rng() % 4);
+    }
+  };
+  for (int i = 0; i < 10000; ++i) {
+    UINT m = messages[pick(rng)];
+    while (!PostMessageW(w, m, wide(), (LPARAM)wide())) {
+      // A full queue: let it catch up.
+      ASSERT_TRUE(l.Answers(5000)) << "after " << i << " posts";
+    }
+    if (i % 500 == 499) {
+      ASSERT_TRUE(l.Answers(5000)) << "after " << i << " posts";
+    }
+  }
+  EXPECT_TRUE(l.Answers(1000));
+  EXPECT_TRUE(l.Running());
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+}
+
+}  // namespace
