@@ -1,8 +1,17 @@
-// The helper process core_tests starts from itself (core_main_test.cpp).
+// Shared by the core tests: the launcher's window classes, registered once
+// per process, and the helper process core_tests starts from itself
+// (core_main_test.cpp).
 #pragma once
 #include <windows.h>
 
 #include <vector>
+
+#include "core/startup.h"
+
+inline bool EnsureLauncherClasses() {
+  static bool registered = RegisterWindowClasses(GetModuleHandleW(nullptr)) != 0;
+  return registered;
+}
 
 const char kChildSwitch[] = "--vn-child";
 const wchar_t kChildWindowClass[] = L"VnTestStubbornWindow";

@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "store/items.h"
 #include "store/lists.h"
+#include "core_child.h"
 #include "support/message_recorder.h"
 
 namespace {
@@ -20,8 +21,7 @@ class MainWndTest : public testing::Test {
  protected:
   void SetUp() override {
     saved_ = g_App;
-    static bool registered = RegisterWindowClasses(GetModuleHandleW(nullptr)) != 0;
-    ASSERT_TRUE(registered);
+    ASSERT_TRUE(EnsureLauncherClasses());
     BindOptionalFunctions();
     g_App.RunState = 0;
     g_App.OpenDialogCount = 0;
