@@ -8,6 +8,7 @@
 
 #include "core/state.h"
 #include "resources/resource.h"
+#include "store/paths.h"
 
 static int RealMessageBox(HWND owner, int, const wchar_t* text, const wchar_t* caption, UINT flags) {
   return MessageBoxW(owner, text, caption, flags);
@@ -154,8 +155,8 @@ BOOL BrowseForFile(HWND owner, wchar_t* path, int count, const int* kinds, int f
   }
 
   OPENFILENAMEW ofn = {};
-  // Full size until the OS version helper is available here.
-  ofn.lStructSize = sizeof ofn;
+  // Systems before 2000 refuse the larger structure.
+  ofn.lStructSize = GetOSVersion() < 500 ? OPENFILENAME_SIZE_VERSION_400W : sizeof ofn;
   ofn.hwndOwner = owner;
   ofn.lpstrFilter = filter[0] ? filter : nullptr;
   ofn.nFilterIndex = filterIndex;
@@ -193,7 +194,17 @@ wchar_t* GetEditTextAlloc(HWND dialog, int editId, int mode) {
     HeapFree(heap, 0, text);
     return nullptr;
   }
-  return text;
+  if (mode != EDIT_TEXT_ABSOLUTE_PATH) return text;
+
+  wchar_t* expanded = ExpandEnvPath(text);
+  HeapFree(heap, 0, text);
+  if (!expanded) return nullptr;
+  wchar_t* absolute = nullptr;
+  if (MakeAbsolutePath(expanded, &absolute) && absolute) {
+    HeapFree(heap, 0, expanded);
+    return absolute;
+  }
+  return expanded;
 }
 
 void PlaceControlInFrame(HWND dialog, int id, int x, int y, int width, int height) {

@@ -424,6 +424,35 @@ TEST_F(DialogControlsTest, GetEditTextAllocCopiesText) {
   HeapFree(GetProcessHeap(), 0, text);
 }
 
+TEST_F(DialogControlsTest, GetEditTextAllocExpandsAndMakesPathsAbsolute) {
+  wchar_t program[MAX_PATH];
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  std::wstring folder(program);
+  folder.resize(folder.rfind(L'\\'));
+  std::wstring parent = folder.substr(0, folder.rfind(L'\\'));
+  SetEnvironmentVariableW(L"VN_DLG_TOOLS", L"C:\\Tools");
+  struct Case {
+    std::wstring text, expect;
+  } cases[] = {
+      {L"%VN_DLG_TOOLS%\\x.exe", L"C:\\Tools\\x.exe"},
+      {L"tool.exe", folder + L"\\tool.exe"},
+      {L"..\\a.txt", parent + L"\\a.txt"},
+      {L"C:\\abs\\b.exe", L"C:\\abs\\b.exe"},
+      {L"%VN_DLG_UNSET%\\c.exe", L"%VN_DLG_UNSET%\\c.exe"},  // no absolute form: as expanded
+      {L"\\\\server\\share\\d.exe", L"\\\\server\\share\\d.exe"},
+  };
+  for (const Case& c : cases) {
+    SetDlgItemTextW(dialog_, kEdit, c.text.c_str());
+    wchar_t* text = GetEditTextAlloc(dialog_, kEdit, EDIT_TEXT_ABSOLUTE_PATH);
+    ASSERT_TRUE(text != nullptr);
+    EXPECT_EQ(c.expect, std::wstring(text));
+    HeapFree(GetProcessHeap(), 0, text);
+  }
+  SetEnvironmentVariableW(L"VN_DLG_TOOLS", nullptr);
+  SetDlgItemTextW(dialog_, kEdit, L"");
+  EXPECT_EQ(nullptr, GetEditTextAlloc(dialog_, kEdit, EDIT_TEXT_ABSOLUTE_PATH));
+}
+
 TEST_F(DialogControlsTest, PlaceControlInFrameByPercent) {
   MoveWindow(GetDlgItem(dialog_, kPlacementFrameId), 20, 30, 200, 100, FALSE);
   struct Case {
