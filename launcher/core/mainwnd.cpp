@@ -11,6 +11,7 @@
 #include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
 #include "store/items.h"
+#include "store/settings.h"
 
 static const UINT KBO_TYPE_TO_SEARCH = 0x4;
 static const UINT UIS_MENU_OPEN = 0x1;
@@ -80,8 +81,9 @@ void EndIfIdleAfterHide() {
     SetProcessWorkingSetSize(GetCurrentProcess(), (SIZE_T)-1, (SIZE_T)-1);
 }
 
-// The settings file's writer is not part of this build yet.
-static void WritePendingSettings() {}
+static void WritePendingSettings() {
+  if (g_App.Settings.PendingSave) WriteSettings(nullptr, 0);
+}
 
 int WaitForForeground(HWND window, DWORD timeoutMs) {
   DWORD start = GetTickCount();

@@ -19,6 +19,7 @@
 #include "store/language.h"
 #include "store/outlets.h"
 #include "store/paths.h"
+#include "store/settings.h"
 
 const wchar_t kMainWndClass[] = L"VantrelWndClass";
 const wchar_t kDragWndClass[] = L"VnDragWndClass";
@@ -301,6 +302,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   EnsureProgramSubfolder(L"Skins");
 
   ResolveDataFolder();
+  if (!ReadSettings()) return 0;  // it has said why
   g_StoreOutlets.SelectPage = SelectPage;
 
   Gdiplus::GdiplusStartupInput gdip;
