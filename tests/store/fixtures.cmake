@@ -68,3 +68,18 @@ if(NOT TARGET store_lang_v421)
   endforeach()
   add_dependencies(${name}_tests English LanguageIni)
 endif()
+
+# Settings files: written by hand from the file format, golden files of the
+# upgrade and a corpus of broken files (settings_fixtures.py).
+if(NOT TARGET store_settings_fixtures)
+  set(VN_SETTINGS_FIXTURE_STAMP ${VN_FIXTURES}/settings/.stamp)
+  add_custom_command(
+    OUTPUT ${VN_SETTINGS_FIXTURE_STAMP}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${VN_FIXTURES}/settings
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/settings_fixtures.py ${VN_FIXTURES}/settings
+    COMMAND ${CMAKE_COMMAND} -E touch ${VN_SETTINGS_FIXTURE_STAMP}
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/settings_fixtures.py
+    COMMENT "Settings file fixtures")
+  add_custom_target(store_settings_fixtures DEPENDS ${VN_SETTINGS_FIXTURE_STAMP})
+  add_dependencies(${name}_tests store_settings_fixtures)
+endif()
