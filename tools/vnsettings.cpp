@@ -1,0 +1,108 @@
+// vnsettings: loads, saves, exports and backs up the settings of a data
+// folder from the command line. Message boxes print their string id instead.
+//   vnsettings <data folder> <command> [argument] [<command> ...]
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <wchar.h>
+
+#include "core/state.h"
+#include "dialogs/dialoghelpers.h"
+#include "store/backup.h"
+#include "store/items.h"
+#include "store/settings.h"
+
+static int PrintMessage(HWND, int id, const wchar_t*, const wchar_t*, UINT) {
+  printf("message %d\n", id);
+  return IDOK;
+}
+
+static UINT g_Day;
+static UINT GivenDay() { return g_Day; }
+
+static void Usage() {
+  printf(
+      "usage: vnsettings <data folder> <command> [argument] ...\n"
+      "  load                 read the settings (a first run when there are none)\n"
+      "  save                 write Vantrel.ini and Design.ini\n"
+      "  savepages            rewrite the page and child-menu sections only\n"
+      "  export <file>        write the settings followed by the design to file\n"
+      "  exportdesign <file>  write the design to file\n"
+      "  backup [day]         run the automatic backup check (day: days since 1601)\n"
+      "  summary              print what is loaded\n"
+      "Commands run in order; the first one that fails ends the run (exit code 1).\n");
+}
+
+static void Summary() {
+  const SettingsState& s = g_App.Settings;
+  const ItemStore& st = g_App.Store;
+  int buttons = 0;
+  for (int p = 0; p < st.PageCount; p++) buttons += st.Pages[p].Count;
+  int menuButtons = 0;
+  for (int m = 0; m < st.SubMenuCount; m++) menuButtons += st.SubMenus[m].Count;
+  printf("version %08x\npages %d\nbuttons %d\nchild menus %d\nchild-menu buttons %d\nhot keys %d\n", s.Version,
+         st.PageCount, buttons, st.SubMenuCount, menuButtons, st.Refs.HotKeys.Count);
+  printf("last backup %u\nbackup cycle %d\n", s.LastBackup, s.BackupCycle);
+}
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) {
+    Usage();
+    return 2;
+  }
+  wchar_t folder[MAX_PATH];
+  DWORD n = GetFullPathNameW(argv[1], MAX_PATH, folder, nullptr);
+  if (!n || n >= MAX_PATH || !(GetFileAttributesW(folder) & FILE_ATTRIBUTE_DIRECTORY) ||
+      GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES) {
+    fprintf(stderr, "not a folder: %ls\n", argv[1]);
+    return 2;
+  }
+  size_t len = wcslen(folder);
+  if (len > 3 && folder[len - 1] == L'\\') folder[len - 1] = 0;
+  lstrcpynW(g_App.DataFolderPath, folder, ARRAYSIZE(g_App.DataFolderPath));
+  g_App.Instance = GetModuleHandleW(nullptr);
+  g_DialogSeams.MessageBoxFn = PrintMessage;
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+
+  bool loaded = false;
+  for (int i = 2; i < argc; i++) {
+    const wchar_t* cmd = argv[i];
+    const wchar_t* arg = i + 1 < argc ? argv[i + 1] : nullptr;
+    if (wcscmp(cmd, L"load") && !loaded) {
+      if (!ReadSettings()) return printf("load failed\n"), 1;
+      loaded = true;
+    }
+    int ok = 1;
+    if (!wcscmp(cmd, L"load")) {
+      ok = ReadSettings();
+      loaded = true;
+    } else if (!wcscmp(cmd, L"save")) {
+      ok = WriteSettings(nullptr, 0);
+    } else if (!wcscmp(cmd, L"savepages")) {
+      ok = SavePages(nullptr);
+    } else if (!wcscmp(cmd, L"export") || !wcscmp(cmd, L"exportdesign")) {
+      if (!arg) return Usage(), 2;
+      wchar_t path[MAX_PATH];
+      if (!GetFullPathNameW(arg, MAX_PATH, path, nullptr)) return Usage(), 2;
+      ok = ExportSettingsTo(path, wcscmp(cmd, L"export") ? EXPORT_DESIGN : EXPORT_SETTINGS);
+      i++;
+    } else if (!wcscmp(cmd, L"backup")) {
+      if (arg && iswdigit(arg[0])) {
+        g_Day = static_cast<UINT>(wcstoul(arg, nullptr, 10));
+        g_BackupSeams.Today = GivenDay;
+        i++;
+      }
+      ok = AutoBackupSettings();
+      printf("backup %s\n", ok ? "written" : "not due or not possible");
+      ok = 1;
+    } else if (!wcscmp(cmd, L"summary")) {
+      Summary();
+    } else {
+      Usage();
+      return 2;
+    }
+    printf("%ls %s\n", cmd, ok ? "ok" : "failed");
+    if (!ok) return 1;
+  }
+  return 0;
+}
