@@ -239,6 +239,9 @@ class ExportTest : public ::testing::Test {
 
 TEST_F(ExportTest, SettingsGoToTheChosenFileWithTheDesign) {
   // The backup file's folder does not exist: the data folder is proposed.
+  StoreFree(g_App.Settings.BackupFile);
+  g_App.Settings.BackupFile = StoreDupString(env.File(L"no such folder\\backup.ini").c_str());
+  ASSERT_EQ(1, WriteSettings(nullptr, 0));
   dialog.Result = TRUE;
   dialog.Chosen = env.File(L"exported.ini");
   ASSERT_EQ(1, ExportSettings(EXPORT_SETTINGS));
