@@ -118,6 +118,9 @@ static int CreateFolderChain(const wchar_t* file) {
 
 int AutoBackupSettings() {
   SettingsState& s = g_App.Settings;
+  // The store belongs to the UI thread: a check from elsewhere (the ticker)
+  // must be posted there instead of writing under the UI's changes.
+  if (g_App.MainWnd && GetWindowThreadProcessId(g_App.MainWnd, nullptr) != GetCurrentThreadId()) return 0;
   if (!(s.Option1 & OPT1_AUTO_BACKUP) || g_App.OpenDialogCount > 0) return 0;
   UINT today = GetBackupDay();
   if (today - s.LastBackup < static_cast<UINT>(s.BackupCycle)) return 0;

@@ -21,9 +21,10 @@ int ExportSettings(int what);
 // a failure shows 655.
 int ExportSettingsTo(const wchar_t* path, int what);
 
-// Rewrites the backup file when BackupCycle days have passed. Runs on the UI
-// thread (the ticker posts its check there), so the store cannot change
-// under it. Silent; 1 when a backup was written.
+// Rewrites the backup file when BackupCycle days have passed. Runs on the
+// thread of the launcher window only (the ticker posts its check there), so
+// the store cannot change under it; elsewhere it does nothing. Silent; 1
+// when a backup was written.
 int AutoBackupSettings();
 // BackupFile expanded and made absolute (process heap), or null.
 wchar_t* GetBackupFilePath();

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <string>
+#include <thread>
 
 #include "core/state.h"
 #include "resources/resource.h"
@@ -165,6 +166,22 @@ TEST_F(AutoBackupTest, WritesEveryCycleAndMovesTheDayOn) {
   SettingsEnv::SetToday(SettingsEnv::kToday + 3);
   EXPECT_EQ(1, AutoBackupSettings());
   EXPECT_TRUE(env.Messages.Calls.empty());
+}
+
+TEST_F(AutoBackupTest, RunsOnlyOnTheThreadThatOwnsTheWindow) {
+  HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, window);
+  g_App.MainWnd = window;
+  g_App.Settings.LastBackup = 0;
+  int fromWorker = -1;
+  std::thread worker([&] { fromWorker = AutoBackupSettings(); });
+  worker.join();
+  EXPECT_EQ(0, fromWorker);
+  EXPECT_FALSE(env.Exists(L"backup.ini"));
+  EXPECT_EQ(1, AutoBackupSettings());
+  EXPECT_TRUE(env.Exists(L"backup.ini"));
+  g_App.MainWnd = nullptr;
+  DestroyWindow(window);
 }
 
 TEST_F(AutoBackupTest, ClockSetBackGivesABackupAtTheNextCheck) {
