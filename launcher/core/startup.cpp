@@ -303,6 +303,9 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
 
   ResolveDataFolder();
   if (!ReadSettings()) return 0;  // it has said why
+  // The store shows the page the settings name as the last one shown.
+  if (g_App.Settings.LastPage >= 0 && g_App.Settings.LastPage < g_App.Store.PageCount)
+    g_App.Store.CurrentPage = g_App.Settings.LastPage;
   g_StoreOutlets.SelectPage = SelectPage;
 
   Gdiplus::GdiplusStartupInput gdip;

@@ -43,6 +43,32 @@ struct ProgramFolder {
     }
   }
   std::wstring Exe() const { return Dir.File(L"Vantrel.exe"); }
+  std::wstring Settings() const { return Dir.File(L"Data\\Vantrel.ini"); }
+  // A settings file of this version with pages P1..Pn, no buttons.
+  void SeedSettings(int pages) const {
+    std::wstring t = L"\r\n[General]\r\nVersion=04020200\r\nLastPage=0\r\nLastPosX=10\r\nLastPosY=20\r\n"
+                     L"Status=00000000\r\nOption1=00b4e021\r\nDispOption=000008b5\r\nLanguage=English.dll\r\n"
+                     L"\r\n[Pages]\r\nCount=" + std::to_wstring(pages) + L"\r\n";
+    for (int p = 0; p < pages; ++p) {
+      wchar_t head[16];
+      wsprintfW(head, L"Page%03d", p);
+      t += L"\r\n[" + std::wstring(head) + L"]\r\nName=P" + std::to_wstring(p + 1) +
+           L"\r\nFlag=00000000\r\nCount=0\r\n\r\n[ScrollStat]\r\nViewMode1=0,0\r\nViewMode2=0,0\r\n";
+    }
+    t += L"\r\n[SubMenus]\r\nCount=0\r\n";
+    EXPECT_TRUE(WriteUtf16File(Settings(), t));
+  }
+  // [General] value of key in Data\Vantrel.ini, or "" when missing.
+  std::wstring GeneralValue(const wchar_t* key) const {
+    std::string bytes = ReadFileBytes(Settings());
+    if (bytes.size() < 2) return L"";
+    std::wstring text((const wchar_t*)(bytes.data() + 2), (bytes.size() - 2) / 2);
+    std::wstring pat = std::wstring(L"\r\n") + key + L"=";
+    size_t at = text.find(pat);
+    if (at == std::wstring::npos) return L"";
+    at += pat.size();
+    return text.substr(at, text.find(L"\r\n", at) - at);
+  }
   std::wstring MessageLog() const { return Dir.File(L"messages.log"); }
 };
 
@@ -241,6 +267,70 @@ TEST(LauncherE2E, CloseEndsNModeAndSetupsCloseEndsAny) {
   ASSERT_NE(nullptr, w);
   PostMessageW(w, WM_CLOSE, 0, 0);
   EXPECT_EQ(0, l.WaitExit());
+}
+
+TEST(LauncherE2E, ForwardedPageAndPinAreSavedOnExit) {
+  ProgramFolder folder(true);
+  folder.SeedSettings(3);
+  Launcher first;
+  ASSERT_TRUE(first.Start(folder, L""));
+  HWND w = first.Window();
+  ASSERT_NE(nullptr, w);
+  ASSERT_TRUE(first.Ready());
+  Launcher second;
+  ASSERT_TRUE(second.Start(folder, L"/p2 /l /s140:160"));
+  EXPECT_EQ(0, second.WaitExit());
+  ASSERT_TRUE(first.Answers());
+  PostMessageW(w, WM_COMMAND, 40004, 0);
+  ASSERT_EQ(0, first.WaitExit());
+  EXPECT_EQ(L"1", folder.GeneralValue(L"LastPage"));
+  EXPECT_EQ(L"140", folder.GeneralValue(L"LastPosX"));
+  EXPECT_EQ(L"160", folder.GeneralValue(L"LastPosY"));
+  EXPECT_EQ(2u, wcstoul(folder.GeneralValue(L"Status").c_str(), nullptr, 16) & 2);
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+}
+
+TEST(LauncherE2E, SessionEndAndSuspendWritePendingSettings) {
+  ProgramFolder folder(true);
+  folder.SeedSettings(4);
+  Launcher l;
+  ASSERT_TRUE(l.Start(folder, L"/m"));
+  HWND w = l.Window();
+  ASSERT_NE(nullptr, w);
+  ASSERT_TRUE(l.Ready());
+  ASSERT_TRUE(BecomesVisible(w));
+  // Shown once: from now on a page change is a pending change.
+  SendMessageW(w, WMA_SHOWLAUNCHER, MAKEWPARAM(0x205, 2), 0);
+  // The session does not end, and still the settings are written.
+  SendMessageW(w, WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(L"2", folder.GeneralValue(L"LastPage"));
+  SendMessageW(w, WMA_SHOWLAUNCHER, MAKEWPARAM(0x205, 3), 0);
+  EXPECT_EQ(TRUE, SendMessageW(w, WM_POWERBROADCAST, PBT_APMSUSPEND, 0));
+  EXPECT_EQ(L"3", folder.GeneralValue(L"LastPage"));
+  EXPECT_TRUE(l.Running());
+}
+
+TEST(LauncherE2E, NothingChangedNothingWritten) {
+  ProgramFolder folder(true);
+  folder.SeedSettings(2);
+  Launcher l;
+  ASSERT_TRUE(l.Start(folder, L""));
+  ASSERT_TRUE(l.Ready());
+  std::string before = ReadFileBytes(folder.Settings());
+  FILETIME written = {};
+  HANDLE f = CreateFileW(folder.Settings().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, f);
+  GetFileTime(f, nullptr, nullptr, &written);
+  CloseHandle(f);
+  Sleep(50);
+  PostMessageW(l.Window(0), WM_COMMAND, 40004, 0);
+  ASSERT_EQ(0, l.WaitExit());
+  EXPECT_EQ(before, ReadFileBytes(folder.Settings()));
+  FILETIME after = {};
+  f = CreateFileW(folder.Settings().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  GetFileTime(f, nullptr, nullptr, &after);
+  CloseHandle(f);
+  EXPECT_EQ(0, CompareFileTime(&written, &after));
 }
 
 TEST(LauncherE2E, RandomPrivateMessagesLeaveItAnswering) {
