@@ -133,6 +133,19 @@ int DeleteSubMenu(int n) {
   return 1;
 }
 
+// After the page array changed: new tab layout, everything saved, locked
+// buttons collected again.
+static void RelayoutAfterPageChange() {
+  if (g_StoreOutlets.CalcMainWindowLayout) g_StoreOutlets.CalcMainWindowLayout();
+  if (g_StoreOutlets.LayoutTabs) g_StoreOutlets.LayoutTabs();
+  if (g_StoreOutlets.BuildTabImages) g_StoreOutlets.BuildTabImages();
+  if (g_StoreOutlets.BuildBackgroundBitmaps) g_StoreOutlets.BuildBackgroundBitmaps();
+  if (g_StoreOutlets.WriteSettings) g_StoreOutlets.WriteSettings(nullptr, 0);
+  if (g_StoreOutlets.SaveIconCache) g_StoreOutlets.SaveIconCache(0);
+  if (g_StoreOutlets.UpdateCursor) g_StoreOutlets.UpdateCursor(0);
+  CollectLockedButtons();
+}
+
 int DeletePage() {
   ItemStore& s = g_App.Store;
   if (s.PageCount <= 1) {
@@ -186,14 +199,7 @@ int DeletePage() {
     }
     MarkSettingsChanged();
   }
-  if (g_StoreOutlets.CalcMainWindowLayout) g_StoreOutlets.CalcMainWindowLayout();
-  if (g_StoreOutlets.LayoutTabs) g_StoreOutlets.LayoutTabs();
-  if (g_StoreOutlets.BuildTabImages) g_StoreOutlets.BuildTabImages();
-  if (g_StoreOutlets.BuildBackgroundBitmaps) g_StoreOutlets.BuildBackgroundBitmaps();
-  if (g_StoreOutlets.WriteSettings) g_StoreOutlets.WriteSettings(nullptr, 0);
-  if (g_StoreOutlets.SaveIconCache) g_StoreOutlets.SaveIconCache(0);
-  if (g_StoreOutlets.UpdateCursor) g_StoreOutlets.UpdateCursor(0);
-  CollectLockedButtons();
+  RelayoutAfterPageChange();
   RebuildButtonGrid(0);
   if (g_StoreOutlets.RepaintMainWindow) g_StoreOutlets.RepaintMainWindow(RP_FRAME | RP_TABS | RP_BUTTONS | RP_PUSH);
   if ((g_App.Settings.Status & STATUS_SEARCH) && g_StoreOutlets.PostResearch) g_StoreOutlets.PostResearch();
@@ -226,14 +232,7 @@ void MovePage(int to) {
   }
   RemapListReferences(0, map.data(), n);
 
-  if (g_StoreOutlets.CalcMainWindowLayout) g_StoreOutlets.CalcMainWindowLayout();
-  if (g_StoreOutlets.LayoutTabs) g_StoreOutlets.LayoutTabs();
-  if (g_StoreOutlets.BuildTabImages) g_StoreOutlets.BuildTabImages();
-  if (g_StoreOutlets.BuildBackgroundBitmaps) g_StoreOutlets.BuildBackgroundBitmaps();
-  if (g_StoreOutlets.WriteSettings) g_StoreOutlets.WriteSettings(nullptr, 0);
-  if (g_StoreOutlets.SaveIconCache) g_StoreOutlets.SaveIconCache(0);
-  if (g_StoreOutlets.UpdateCursor) g_StoreOutlets.UpdateCursor(0);
-  CollectLockedButtons();
+  RelayoutAfterPageChange();
   if (g_StoreOutlets.SelectPage) g_StoreOutlets.SelectPage(dest, 1);
   if (s.CurrentPage != dest) {
     s.CurrentPage = dest;
