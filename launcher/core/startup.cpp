@@ -8,12 +8,14 @@
 #include <wchar.h>
 
 #include "core/hookbind.h"
+#include "core/iteminfo.h"
 #include "core/mainwnd.h"
 #include "core/showhide.h"
 #include "core/state.h"
 #include "core/switches.h"
 #include "core/winhelpers.h"
 #include "dialogs/dialoghelpers.h"
+#include "render/iconcache.h"
 #include "resources/resource.h"
 #include "store/datafolder.h"
 #include "store/language.h"
@@ -301,6 +303,9 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   EnsureProgramSubfolder(L"Languages");
   EnsureProgramSubfolder(L"Skins");
 
+  g_StoreOutlets.ClassifyItemTarget = ClassifyItemTarget;
+  g_StoreOutlets.GetItemIcon = GetItemIcon;
+  g_StoreOutlets.SaveIconCache = SaveIconCache;
   ResolveDataFolder();
   if (!ReadSettings()) return 0;  // it has said why
   // The store shows the page the settings name as the last one shown.
@@ -316,6 +321,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   // Start where the launcher was last; the layout gives it its size.
   MoveWindow(w, g_App.Settings.LastPosX, g_App.Settings.LastPosY, 1, 1, FALSE);
 
+  if (ApplyStartOptions(cmdline, SO_ASK_REBUILD, nullptr) || !LoadIconCache()) SaveIconCache(1);
   ApplyStartOptions(cmdline, SO_APPLY, g_App.MainWnd);
 
   if (!(g_App.RunState & RS_N_MODE)) {
