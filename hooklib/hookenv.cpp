@@ -1,8 +1,36 @@
 #include "hooklib/hookenv.h"
+#include "hooklib/places.h"
+
+static LRESULT RealNcHitTest(HWND wnd, POINT pt)
+{
+  // The window may belong to a hung program: do not wait on it for long.
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(wnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y),
+                           SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &answer))
+    return 0;
+  return (LRESULT)answer;
+}
 
 HookEnv g_HookEnv = {
     GetTickCount,
     GetAsyncKeyState,
     PostMessageW,
     SendInput,
+    GetSystemMetrics,
+    GetDoubleClickTime,
+    GetCursorPos,
+    WindowFromPoint,
+    GetClassNameW,
+    GetWindow,
+    GetParent,
+    IsWindowVisible,
+    GetWindowRect,
+    FindWindowExW,
+    RealNcHitTest,
+    HitTestRemoteListView,
+    IsItemsViewBackgroundAt,
+    SetTimer,
+    KillTimer,
+    SetWinEventHook,
+    UnhookWinEvent,
 };

@@ -4,11 +4,14 @@
 set(VN_HOOKCORE_SRC
     ${CMAKE_SOURCE_DIR}/hooklib/adminring.cpp
     ${CMAKE_SOURCE_DIR}/hooklib/hookenv.cpp
+    ${CMAKE_SOURCE_DIR}/hooklib/circle.cpp
     ${CMAKE_SOURCE_DIR}/hooklib/keyboard.cpp
+    ${CMAKE_SOURCE_DIR}/hooklib/mouse.cpp
+    ${CMAKE_SOURCE_DIR}/hooklib/places.cpp
     ${CMAKE_SOURCE_DIR}/hooklib/settings.cpp)
 add_library(vnhookcore STATIC ${VN_HOOKCORE_SRC})
 target_include_directories(vnhookcore PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(vnhookcore PUBLIC user32 advapi32)
+target_link_libraries(vnhookcore PUBLIC user32 advapi32 ole32 oleaut32)
 
 # The .def gives the exports their undecorated names on x86 too.
 add_library(VnHook SHARED ${CMAKE_SOURCE_DIR}/hooklib/vnhook.cpp
@@ -21,7 +24,7 @@ target_link_options(VnHook PRIVATE -static -Wl,--enable-stdcall-fixup)
 set_target_properties(VnHook PROPERTIES PREFIX "" OUTPUT_NAME VnHook)
 
 if(TARGET hooklib_tests)
-  target_link_libraries(hooklib_tests PRIVATE vnhookcore)
+  target_link_libraries(hooklib_tests PRIVATE vnhookcore comctl32)
   # A second process that maps the library, for the shared-section tests.
   add_executable(hook_peer ${CMAKE_SOURCE_DIR}/tests/hooklib/hook_peer.cpp)
   target_include_directories(hook_peer PRIVATE ${CMAKE_SOURCE_DIR})
@@ -34,6 +37,8 @@ if(TEST hooklib)
   set_tests_properties(hooklib PROPERTIES RUN_SERIAL ON RESOURCE_LOCK VnHook)
 endif()
 
-if(TARGET hook_bench)
-  target_link_libraries(hook_bench PRIVATE vnhookcore)
-endif()
+foreach(bench hook_bench mouse_bench)
+  if(TARGET ${bench})
+    target_link_libraries(${bench} PRIVATE vnhookcore)
+  endif()
+endforeach()

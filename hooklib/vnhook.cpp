@@ -1,9 +1,12 @@
 // VnHook.dll: the shared section, the exports and the hook procedures. The
 // gesture logic lives in plain functions over the shared record
-// (settings.cpp, keyboard.cpp, adminring.cpp).
+// (settings.cpp, keyboard.cpp, mouse.cpp, places.cpp, circle.cpp, adminring.cpp).
 #include "hooklib/vnhook.h"
 #include "hooklib/adminring.h"
+#include "hooklib/circle.h"
 #include "hooklib/keyboard.h"
+#include "hooklib/mouse.h"
+#include "hooklib/places.h"
 #include "hooklib/settings.h"
 #include <type_traits>
 
@@ -65,15 +68,23 @@ static LRESULT CALLBACK LowLevelKeyboardHookProc(int code, WPARAM wParam, LPARAM
   return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
-// Mouse actions, place tests and circles are not detected yet: the mouse
-// hooks pass every event on.
 static LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
+  if (code == HC_ACTION && lParam) {
+    const MOUSEHOOKSTRUCTEX* m = (const MOUSEHOOKSTRUCTEX*)lParam;
+    if (OnMouseHookEvent(&g_Shared, (UINT)wParam, m->pt, m->mouseData, m->dwExtraInfo, false))
+      return 1;
+  }
   return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
 static LRESULT CALLBACK LowLevelMouseHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
+  if (code == HC_ACTION && lParam) {
+    const MSLLHOOKSTRUCT* m = (const MSLLHOOKSTRUCT*)lParam;
+    if (OnMouseHookEvent(&g_Shared, (UINT)wParam, m->pt, m->mouseData, m->dwExtraInfo, true))
+      return 1;
+  }
   return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
@@ -163,22 +174,21 @@ BOOL WINAPI VnGetAdminReq(int* kind, INT_PTR* a, INT_PTR* b)
   return GetAdminRequest(&g_Shared, kind, a, b);
 }
 
-// Circle detection comes with the mouse gestures; until then a move is ignored.
+// No component calls it; kept for callers that feed moves themselves.
 void WINAPI VnCheckMouseCircle(POINT pt)
 {
+  if (g_Shared.circleEnables && !(g_Shared.suspendFlags & HOOKSUSPEND_CIRCLES))
+    OnMouseHookEvent(&g_Shared, WM_MOUSEMOVE, pt, 0, 0, true);
 }
 
-// Corner and edge tests come with the mouse gestures; until then none applies.
 BOOL WINAPI VnCheckPtOnEdge(POINT pt, int type)
 {
-  return FALSE;
+  return CheckPtOnEdge(&g_Shared, pt, type);
 }
 
-// Desktop and folder-window tests come with the mouse gestures; until then
-// neither applies.
 int WINAPI VnIsExplorerWindow(HWND window, POINT pt, UINT whereBits, int actionIndex)
 {
-  return -1;
+  return IsExplorerWindow(window, pt, whereBits, actionIndex);
 }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)

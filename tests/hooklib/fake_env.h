@@ -1,9 +1,12 @@
 // A synthetic platform for the hook logic: a settable clock, a key-state
-// table, and records of what would be posted and injected.
+// table, a small window tree, timers that fire when the test says so, and
+// records of what would be posted and injected.
 #pragma once
 #include "hooklib/hookenv.h"
 #include "hooklib/vnhook.h"
+#include <map>
 #include <memory>
+#include <string>
 #include <string.h>
 #include <vector>
 
@@ -14,17 +17,47 @@ struct PostedMessage {
   LPARAM lParam;
 };
 
+// A window of the fake tree; handles are small numbers.
+struct FakeWindow {
+  std::wstring cls;
+  HWND parent = NULL;
+  HWND next = NULL;  // further down the z-order
+  bool visible = true;
+  RECT rect = {};
+  LRESULT ncHit = HTCLIENT;
+  bool itemAt = false;  // a list view: the point is on an item
+};
+
+struct FakeTimer {
+  UINT ms;
+  TIMERPROC proc;
+};
+
 struct FakeHookEnv {
   DWORD tick = 100000;
   bool keys[256] = {};
   bool injectFails = false;
+  bool swapButtons = false;
+  UINT doubleClickMs = 500;
+  int doubleClickCx = 4, doubleClickCy = 4;
+  POINT cursor = {0, 0};
   std::vector<PostedMessage> posted;
   std::vector<INPUT> injected;
+  std::map<HWND, FakeWindow> windows;
+  HWND windowAtPoint = NULL;  // what WindowFromPoint answers
+  bool itemsViewBackground = false;
+  std::map<UINT_PTR, FakeTimer> timers;
+  UINT_PTR nextTimer = 1;
+  int winEventHooks = 0;
+  WINEVENTPROC winEventProc = nullptr;
 
   FakeHookEnv() : saved_(g_HookEnv)
   {
     current_ = this;
-    g_HookEnv = {Tick, KeyState, Post, Inject};
+    g_HookEnv = {Tick, KeyState, Post, Inject, Metric, DoubleClickTime, CursorPos, WindowAt,
+                 ClassName, RelatedWindow, Parent, Visible, WindowRect, FindWindowEx, NcHitTest,
+                 ListViewItemAt, ItemsViewBackgroundAt, SetTimer, KillTimer, SetWinEventHook,
+                 UnhookWinEvent};
   }
   ~FakeHookEnv()
   {
@@ -47,9 +80,108 @@ struct FakeHookEnv {
       keys[VK_MENU] = keys[VK_LMENU] || keys[VK_RMENU];
   }
 
+ // Runs the timer with the given id as the message loop would.
+  void FireTimer(UINT_PTR id)
+  {
+    auto it = timers.find(id);
+    if (it != timers.end())
+      it->second.proc(NULL, WM_TIMER, id, tick);
+  }
+
  private:
   HookEnv saved_;
   static inline FakeHookEnv* current_;
+
+  static int WINAPI Metric(int index)
+  {
+    switch (index) {
+    case SM_SWAPBUTTON: return current_->swapButtons;
+    case SM_CXDOUBLECLK: return current_->doubleClickCx;
+    case SM_CYDOUBLECLK: return current_->doubleClickCy;
+    }
+    return 0;
+  }
+  static UINT WINAPI DoubleClickTime(void) { return current_->doubleClickMs; }
+  static BOOL WINAPI CursorPos(LPPOINT pt)
+  {
+    *pt = current_->cursor;
+    return TRUE;
+  }
+  static const FakeWindow* Find(HWND wnd)
+  {
+    auto it = current_->windows.find(wnd);
+    return it == current_->windows.end() ? nullptr : &it->second;
+  }
+  static HWND WINAPI WindowAt(POINT) { return current_->windowAtPoint; }
+  static int WINAPI ClassName(HWND wnd, LPWSTR name, int size)
+  {
+    const FakeWindow* w = Find(wnd);
+    if (!w || size <= 0)
+      return 0;
+    lstrcpynW(name, w->cls.c_str(), size);
+    return lstrlenW(name);
+  }
+  static HWND WINAPI RelatedWindow(HWND wnd, UINT cmd)
+  {
+    const FakeWindow* w = Find(wnd);
+    return w && cmd == GW_HWNDNEXT ? w->next : NULL;
+  }
+  static HWND WINAPI Parent(HWND wnd)
+  {
+    const FakeWindow* w = Find(wnd);
+    return w ? w->parent : NULL;
+  }
+  static BOOL WINAPI Visible(HWND wnd)
+  {
+    const FakeWindow* w = Find(wnd);
+    return w && w->visible;
+  }
+  static BOOL WINAPI WindowRect(HWND wnd, LPRECT rect)
+  {
+    const FakeWindow* w = Find(wnd);
+    if (!w)
+      return FALSE;
+    *rect = w->rect;
+    return TRUE;
+  }
+  // Children of parent (NULL = top level) in handle order, by class.
+  static HWND WINAPI FindWindowEx(HWND parent, HWND after, LPCWSTR cls, LPCWSTR)
+  {
+    for (auto& [h, w] : current_->windows)
+      if (w.parent == parent && (!after || h > after) && (!cls || w.cls == cls))
+        return h;
+    return NULL;
+  }
+  static LRESULT NcHitTest(HWND wnd, POINT)
+  {
+    const FakeWindow* w = Find(wnd);
+    return w ? w->ncHit : 0;
+  }
+  static BOOL ListViewItemAt(HWND wnd, POINT)
+  {
+    const FakeWindow* w = Find(wnd);
+    return !w || w->itemAt;
+  }
+  static BOOL ItemsViewBackgroundAt(POINT) { return current_->itemsViewBackground; }
+  static UINT_PTR WINAPI SetTimer(HWND, UINT_PTR, UINT ms, TIMERPROC proc)
+  {
+    UINT_PTR id = current_->nextTimer++;
+    current_->timers[id] = {ms, proc};
+    return id;
+  }
+  static BOOL WINAPI KillTimer(HWND, UINT_PTR id) { return current_->timers.erase(id) > 0; }
+  static HWINEVENTHOOK WINAPI SetWinEventHook(DWORD, DWORD, HMODULE, WINEVENTPROC proc, DWORD,
+                                              DWORD, DWORD)
+  {
+    current_->winEventHooks++;
+    current_->winEventProc = proc;
+    return (HWINEVENTHOOK)(INT_PTR)0x7700;
+  }
+  static BOOL WINAPI UnhookWinEvent(HWINEVENTHOOK)
+  {
+    current_->winEventHooks--;
+    return TRUE;
+  }
 
   static DWORD WINAPI Tick(void) { return current_->tick; }
   static SHORT WINAPI KeyState(int vk) { return current_->keys[vk & 0xFF] ? (SHORT)0x8000 : 0; }
