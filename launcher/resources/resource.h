@@ -10,6 +10,14 @@
 // Icons
 #define IDI_PROGRAM 100
 #define IDI_PROGRAM_SMALL 101
+// Tray icon set: 101 normal, 102 hooks released or restricted, 103
+// keep-awake, 104-106 animation frames.
+#define IDI_TRAY_NORMAL 101
+#define IDI_TRAY_RELEASED 102
+#define IDI_TRAY_AWAKE 103
+#define IDI_TRAY_BUSY1 104
+#define IDI_TRAY_BUSY2 105
+#define IDI_TRAY_BUSY3 106
 
 // Strings
 #define IDS_LANG_VERSION 300

@@ -136,12 +136,20 @@ TEST_F(StartOptionsTest, StandbyPositionParksAtStart) {
 TEST(ApplyStartOptions, AskAndDelay) {
   EXPECT_EQ(1, ApplyStartOptions(L"/r", SO_ASK_REBUILD, nullptr));
   EXPECT_EQ(0, ApplyStartOptions(L"/ra", SO_ASK_REBUILD, nullptr));
-  DWORD start = GetTickCount();
+  // The performance counter: GetTickCount's coarse steps can read 285 ms
+  // for a 300 ms wait.
+  LARGE_INTEGER freq, t0, t1;
+  QueryPerformanceFrequency(&freq);
+  auto elapsedMs = [&] {
+    QueryPerformanceCounter(&t1);
+    return (t1.QuadPart - t0.QuadPart) * 1000 / freq.QuadPart;
+  };
+  QueryPerformanceCounter(&t0);
   EXPECT_EQ(0, ApplyStartOptions(L"/d300", SO_DELAY, nullptr));
-  EXPECT_GE(GetTickCount() - start, 290u);
-  start = GetTickCount();
+  EXPECT_GE(elapsedMs(), 290);
+  QueryPerformanceCounter(&t0);
   ApplyStartOptions(L"/d-5000", SO_DELAY, nullptr);
-  EXPECT_LT(GetTickCount() - start, 100u);
+  EXPECT_LT(elapsedMs(), 100);
 }
 
 TEST(BuildProgramFilePath, JoinsWithTheProgramFolder) {
