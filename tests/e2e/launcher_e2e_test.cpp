@@ -333,6 +333,60 @@ TEST(LauncherE2E, NothingChangedNothingWritten) {
   EXPECT_EQ(0, CompareFileTime(&written, &after));
 }
 
+FILETIME LastWrite(const std::wstring& path) {
+  FILETIME t = {};
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f != INVALID_HANDLE_VALUE) {
+    GetFileTime(f, nullptr, nullptr, &t);
+    CloseHandle(f);
+  }
+  return t;
+}
+
+// The icon cache: written on the first start, read and left alone on the
+// next, rebuilt when damaged, when the pages changed and with /r.
+TEST(LauncherE2E, IconCacheWrittenReadAndRebuilt) {
+  ProgramFolder folder(true);
+  folder.SeedSettings(2);
+  std::wstring cache = folder.Dir.File(L"Data\\VnIcons.bin");
+  auto run = [&](const wchar_t* args) {
+    Launcher l;
+    ASSERT_TRUE(l.Start(folder, args));
+    ASSERT_TRUE(l.Ready());
+    PostMessageW(l.Window(0), WM_COMMAND, 40004, 0);
+    ASSERT_EQ(0, l.WaitExit());
+  };
+  // Header, container count 2, two empty blocks.
+  std::string empty2("VNICON\0\0\2\0\0\0\x08\0\0\0\0\0\0\0\x08\0\0\0\0\0\0\0", 28);
+  run(L"");
+  ASSERT_EQ(empty2, ReadFileBytes(cache));
+  FILETIME first = LastWrite(cache);
+  Sleep(30);
+  run(L"");
+  FILETIME second = LastWrite(cache);
+  EXPECT_EQ(0, CompareFileTime(&first, &second));
+
+  std::string damaged = empty2;
+  damaged[12] = 0;  // block size 0
+  ASSERT_TRUE(WriteFileBytes(cache, damaged));
+  run(L"");
+  EXPECT_EQ(empty2, ReadFileBytes(cache));
+
+  FILETIME before = LastWrite(cache);
+  Sleep(30);
+  run(L"/r");
+  EXPECT_EQ(empty2, ReadFileBytes(cache));
+  FILETIME rebuilt = LastWrite(cache);
+  EXPECT_NE(0, CompareFileTime(&before, &rebuilt));
+
+  folder.SeedSettings(3);
+  run(L"");
+  std::string bytes = ReadFileBytes(cache);
+  ASSERT_EQ(36u, bytes.size());
+  EXPECT_EQ(3, bytes[8]);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((cache + L".tmp").c_str()));
+}
+
 TEST(LauncherE2E, RandomPrivateMessagesLeaveItAnswering) {
   ProgramFolder folder(true);
   Launcher l;
