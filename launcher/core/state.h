@@ -2,6 +2,7 @@
 // workers read it and fetch items again by list and index before use.
 #pragma once
 #include <windows.h>
+#include "render/backbuffer.h"
 #include "render/design.h"
 #include "store/items.h"
 #include "store/settings.h"
@@ -62,6 +63,7 @@ struct AppState {
 
   SettingsState Settings;
   DesignState Design;
+  RenderState Render;
 
   // Pages, child menus, buttons and the references into them.
   ItemStore Store;

@@ -1,0 +1,75 @@
+// The launcher window's cached images (window background, system button
+// strips, tab and button faces, lock marker) and the back buffer they are
+// composed in; pushing it to the layered window, or painting the window
+// the ordinary way when layered windows are missing.
+#pragma once
+#include <windows.h>
+
+// A memory DC with its selected bitmap.
+struct ImageCache {
+  HDC Dc;
+  HBITMAP Bitmap;
+  HGDIOBJ OldBitmap;
+  int Width, Height;
+};
+
+// System buttons in drawing order, and their skin pieces.
+enum { SYSBTN_CLOSE, SYSBTN_PIN, SYSBTN_MODE, SYSBTN_SEARCH, SYSBTN_COUNT };
+
+const int kCaptionChars = 1024;
+
+struct RenderState {
+  ImageCache Background;
+  ImageCache SysButtons[SYSBTN_COUNT];
+  ImageCache TabFaces;
+  ImageCache ButtonFaces;
+  ImageCache LockedFaces;
+  ImageCache LockMarker;
+  ImageCache Back;  // layered mode only
+
+  int SharedDesign;  // every page shares the button designs: one face column
+  BYTE Alpha;        // constant alpha of every push
+  COLORREF Shade1, Shade2;  // tab-area shades of the classic look
+
+  int HoverTab = -1;
+  int SysButtonState[SYSBTN_COUNT];
+  const wchar_t* CaptionText;  // null = the Caption setting
+  wchar_t CaptionBuffer[kCaptionChars];
+
+  // What a skin sets; the classic look's values until one is loaded.
+  int SkinMode;          // SKINMODE_*
+  COLORREF ClipColor = RGB(255, 0, 255);
+  POINT ShiftHover;      // icon and text shift of a hovered button
+  POINT ShiftDown = {1, 1};
+  int LockZOrder;        // 0 marker on top, 1 under the icon, 2 under the face
+  int NoCaptionText;     // the skin suppresses the caption text
+  int TabTextFromSkin;   // the tab image has 3 rows, not 4
+  int TabDesigns = 1, ButtonDesigns = 1, LockedDesigns = 1;
+};
+
+// RepaintMainWindow flags (RP_FRAME, RP_TABS, RP_BUTTONS, RP_PUSH of the store).
+void RepaintMainWindow(UINT flags);
+int UpdateWindowAlpha();
+void PushLayeredWindow(HWND window, HDC source, int unused, BYTE alpha);
+int CreateBackBuffer(HWND window, HDC* dc, HBITMAP* bitmap, int width, int height);
+int CreateBackBufferForWindow(HWND window, HDC* dc, HBITMAP* bitmap);
+void FreeDrawingResources();
+
+// 1 when the launcher window is layered (UpdateLayeredWindow was bound).
+int LayeredMode();
+// The alpha the window should have now.
+BYTE ComputeWindowAlpha();
+
+// Cache builders, run by ApplyDesign and after page changes.
+void BuildWindowBackground();
+void BuildSystemButtonImages();
+void BuildTabImages();
+void BuildBackgroundBitmaps();
+// The window update at the end of ApplyDesign.
+void UpdateWindowAfterLayout();
+// WM_PAINT of a window that is not layered.
+void PaintMainWindow(HWND window);
+
+// 1 when every page's button designs equal page 0's in the compared fields.
+int PagesShareButtonDesign();
+void FreeImageCache(ImageCache* cache);
