@@ -3,10 +3,13 @@
 #include <imm.h>
 
 #include "core/hookbind.h"
+#include "core/hookctl.h"
 #include "core/menucmd.h"
 #include "core/showhide.h"
 #include "core/startup.h"
 #include "core/state.h"
+#include "core/ticker.h"
+#include "core/tray.h"
 #include "core/winhelpers.h"
 #include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
@@ -15,7 +18,6 @@
 
 static const UINT KBO_TYPE_TO_SEARCH = 0x4;
 static const UINT UIS_MENU_OPEN = 0x1;
-static const WPARAM kTrayIconId = 101;
 // Deeper than any sub-menu tree the launcher opens.
 static const WPARAM kMaxSubMenuLevels = 64;
 static const DWORD kTypeToSearchWaitMs = 1000;
@@ -157,6 +159,21 @@ static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lPar
     case WMA_EXECUTE:
       InterlockedAnd(&g_App.RunState, ~RS_EXECUTE_PENDING);
       return 0;
+    case WMA_HOTKEY:
+      OnHotKeyMessage((int)wParam);
+      return 0;
+    case WMA_WINKEYUP:
+      if (lParam == 1) FinishWinKeyHookRemoval();
+      return 0;
+    case WMA_AUTOHIDE:
+      AutoHideCheck();
+      return 0;
+    case WMA_TRAY:
+      OnTrayMessage((UINT)lParam);
+      return 0;
+    case WMA_CLOSEMENUS:
+      CloseMenusNow();
+      return 0;
     case WMA_ADMINERROR:
       if (wParam == 3) {
         ShowMessage(IDS_ERR_HOOK, MB_ICONERROR);
@@ -269,7 +286,21 @@ LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_POWERBROADCAST:
       return OnPowerBroadcast(w, wParam, lParam);
+    case WM_TIMER:
+      if (OnTickerTimer(wParam)) return 0;
+      break;
+    case WM_SETTINGCHANGE:
+      if (wParam != SPI_SETWORKAREA) break;
+      [[fallthrough]];  // the work area changed
+    case WM_DISPLAYCHANGE:
+      BuildMonitorList();
+      SendMonitorsToHook();
+      return 0;
     default:
+      if (message == g_App.Wnd.TaskbarCreatedMsg && message) {
+        OnTaskbarCreated();
+        return 0;
+      }
       break;
   }
   return DefWindowProcW(w, message, wParam, lParam);

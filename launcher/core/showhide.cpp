@@ -1,8 +1,12 @@
 #include "core/showhide.h"
 
+#include <commctrl.h>
+
+#include "core/hookctl.h"
 #include "core/mainwnd.h"
 #include "core/state.h"
 #include "core/switches.h"
+#include "core/ticker.h"
 #include "core/winhelpers.h"
 #include "store/items.h"
 
@@ -136,6 +140,8 @@ void SelectPage(int page, int refresh) {
 void ShowLauncher(int mode, int x, int y, int page, int activate) {
   HWND w = g_App.MainWnd;
   if (!w) return;
+  // The foreground program holds triggers off; outside requests still show.
+  if ((g_App.Hooks.SuspendWord & SUSPEND_SHOW) && !(mode & SHOW_FROM_OUTSIDE)) return;
   g_App.Wnd.Flags &= ~WSF_STANDBY;
   UpdateTopmost(0);
   if (page != kKeepCurrentPage && page != g_App.Settings.LastPage) SelectPage(page, 1);
@@ -155,11 +161,13 @@ void ShowLauncher(int mode, int x, int y, int page, int activate) {
   if (!activate) g_App.Wnd.Flags |= WSF_SHOWN_NOACTIVATE;
   g_App.Wnd.Activated = activate != 0;
 
+  BeginShowState(1);
   if (!IsWindowVisible(w)) {
     ShowWindow(w, activate ? SW_SHOW : SW_SHOWNA);
   } else if (activate) {
     BringToForeground(w, 0);
   }
+  UpdateHookSuspend();
 }
 
 int HideLauncher(int hideMode, int reactivate, int endAfter) {
@@ -173,6 +181,9 @@ int HideLauncher(int hideMode, int reactivate, int endAfter) {
     if (parked) return parked;
   }
   ShowWindow(w, SW_HIDE);
+  BeginShowState(0);
+  if (HWND tip = g_App.Tray.ToolTip) SendMessageW(tip, TTM_ACTIVATE, FALSE, 0);
+  UpdateHookSuspend();
   if (!(g_App.Settings.Option1 & OPT1_KEEP_PINNED) && IsPinned()) {
     // Not a change the user asked for: no pending save.
     g_App.Settings.Status &= ~STATUS_PINNED;

@@ -8,15 +8,19 @@
 #include <wchar.h>
 
 #include "core/hookbind.h"
+#include "core/hookctl.h"
 #include "core/iteminfo.h"
 #include "core/mainwnd.h"
 #include "core/showhide.h"
 #include "core/state.h"
 #include "core/switches.h"
+#include "core/ticker.h"
+#include "core/tray.h"
 #include "core/winhelpers.h"
 #include "dialogs/dialoghelpers.h"
 #include "render/iconcache.h"
 #include "resources/resource.h"
+#include "store/backup.h"
 #include "store/datafolder.h"
 #include "store/language.h"
 #include "store/outlets.h"
@@ -270,12 +274,30 @@ static void EnsureProgramSubfolder(const wchar_t* name) {
   CreateDirectoryW(path, nullptr);
 }
 
+// The icon file of the settings when DispOption asks for one, else the
+// built-in set.
+static void LoadStartTrayIcons() {
+  const SettingsState& s = g_App.Settings;
+  wchar_t* file = nullptr;
+  if ((s.DispOption & DISP_TRAY_ICON_FILE) && s.TrayIconFile && s.TrayIconFile[0]) {
+    file = ExpandEnvPath(s.TrayIconFile);
+    wchar_t* absolute = nullptr;
+    if (file && MakeAbsolutePath(file, &absolute) && absolute) {
+      HeapFree(GetProcessHeap(), 0, file);
+      file = absolute;
+    }
+  }
+  LoadTrayIcons(file);
+  if (file) HeapFree(GetProcessHeap(), 0, file);
+}
+
 int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   CoreState& c = g_App.Core;
   g_App.Instance = instance;
   g_App.UiStateFlags |= UIS_AUTOHIDE_ALLOWED;
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
+  BuildMonitorList();
 
   c.ElevationType = GetWindowElevationType(nullptr);
   if (c.ElevationType == 1) KeepShellToken();
@@ -312,6 +334,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   if (g_App.Settings.LastPage >= 0 && g_App.Settings.LastPage < g_App.Store.PageCount)
     g_App.Store.CurrentPage = g_App.Settings.LastPage;
   g_StoreOutlets.SelectPage = SelectPage;
+  CollectWinKeyCodes();
 
   Gdiplus::GdiplusStartupInput gdip;
   if (Gdiplus::GdiplusStartup(&c.GdiplusToken, &gdip, nullptr) != Gdiplus::Ok) c.GdiplusToken = 0;
@@ -320,15 +343,24 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   if (!w) return 0;
   // Start where the launcher was last; the layout gives it its size.
   MoveWindow(w, g_App.Settings.LastPosX, g_App.Settings.LastPosY, 1, 1, FALSE);
+  if (!CreateToolTip()) return 0;
 
   if (ApplyStartOptions(cmdline, SO_ASK_REBUILD, nullptr) || !LoadIconCache()) SaveIconCache(1);
+  LoadStartTrayIcons();
+  g_BackupSeams.SetTrayBusy = SetTrayBusyPicture;
   ApplyStartOptions(cmdline, SO_APPLY, g_App.MainWnd);
+  if (!StartTicker()) return 0;
 
   if (!(g_App.RunState & RS_N_MODE)) {
     if (!LoadHookLibrary(1)) return 0;
     g_StoreOutlets._VnSetDllData = SendDllData;
+    SendHookSettings();
+    UpdateHookSuspend();
     SetProcessPriority(g_App.Settings.Priority & 0xC1E0, GetCurrentProcessId());
-    g_App.RunState &= ~RS_NOHOOKS_SWITCH;
+    if (!(g_App.RunState & RS_NOHOOKS_SWITCH) && !SetHooks(1, 0)) return 0;
+    InterlockedAnd(&g_App.RunState, ~RS_NOHOOKS_SWITCH);
+    StartForegroundTracking();
+    if (g_App.Settings.DispOption & DISP_TRAY_ICON) SetTrayIconState(TRAY_ADD);
     if (g_App.Settings.Option1 & OPT1_TRIM_MEMORY) SetProcessWorkingSetSize(GetCurrentProcess(), (SIZE_T)-1, (SIZE_T)-1);
   }
   return 1;
@@ -346,7 +378,8 @@ void ShutdownLauncher(int normalEnd) {
     c.WatchLockReady = 0;
   }
   g_StoreOutlets._VnSetDllData = nullptr;
-  LoadHookLibrary(0);
+  StopHookControl(StopTicker());
+  g_BackupSeams.SetTrayBusy = nullptr;
   if (c.StdUserToken) {
     CloseHandle(c.StdUserToken);
     c.StdUserToken = nullptr;
@@ -368,6 +401,8 @@ void ShutdownLauncher(int normalEnd) {
     c.OleReady = 0;
   }
   FreeLanguageLibrary();
+  if ((g_App.Settings.DispOption & DISP_TRAY_ICON) && !(g_App.RunState & RS_N_MODE)) SetTrayIconState(TRAY_DELETE);
+  FreeTrayIcons();
   wchar_t windows[MAX_PATH];
   if (GetWindowsDirectoryW(windows, MAX_PATH)) SetCurrentDirectoryW(windows);
 }

@@ -7,8 +7,11 @@
 #include "store/items.h"
 #include "store/settings.h"
 
+#include "core/hookctl.h"
 #include "core/mainwnd.h"
 #include "core/startup.h"
+#include "core/ticker.h"
+#include "core/tray.h"
 
 // Run-state word (AppState::RunState).
 enum : LONG {
@@ -57,6 +60,9 @@ struct AppState {
   OptionalApi Api;
   CoreState Core;
   MainWindowState Wnd;
+  HookControlState Hooks;
+  TickerState Ticker;
+  TrayState Tray;
 
   // Current skin name ([Skin] Name of the design); empty = classic look.
   wchar_t SkinName[260];

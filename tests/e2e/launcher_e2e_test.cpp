@@ -44,11 +44,12 @@ struct ProgramFolder {
   }
   std::wstring Exe() const { return Dir.File(L"Vantrel.exe"); }
   std::wstring Settings() const { return Dir.File(L"Data\\Vantrel.ini"); }
-  // A settings file of this version with pages P1..Pn, no buttons.
-  void SeedSettings(int pages) const {
+  // A settings file of this version with pages P1..Pn, no buttons; extra
+  // (whole sections) goes between [General] and [Pages].
+  void SeedSettings(int pages, const wchar_t* extra = L"") const {
     std::wstring t = L"\r\n[General]\r\nVersion=04020200\r\nLastPage=0\r\nLastPosX=10\r\nLastPosY=20\r\n"
-                     L"Status=00000000\r\nOption1=00b4e021\r\nDispOption=000008b5\r\nLanguage=English.dll\r\n"
-                     L"\r\n[Pages]\r\nCount=" + std::to_wstring(pages) + L"\r\n";
+                     L"Status=00000000\r\nOption1=00b4e021\r\nDispOption=000008b5\r\nLanguage=English.dll\r\n" +
+                     std::wstring(extra) + L"\r\n[Pages]\r\nCount=" + std::to_wstring(pages) + L"\r\n";
     for (int p = 0; p < pages; ++p) {
       wchar_t head[16];
       wsprintfW(head, L"Page%03d", p);
@@ -130,6 +131,16 @@ struct Launcher {
 
 bool Visible(HWND w) { return IsWindowVisible(w) != FALSE; }
 
+// Holds the window's visibility as it is for timeoutMs; false as soon as it changes.
+bool StaysVisible(HWND w, bool want, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    if (Visible(w) != want) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
 // Polls until the window's visibility is as wanted (start-up shows it last).
 bool BecomesVisible(HWND w, bool want = true, DWORD timeoutMs = 5000) {
   DWORD start = GetTickCount();
@@ -198,7 +209,8 @@ TEST(LauncherE2E, SecondStartForwardsAndEnds) {
   ASSERT_TRUE(second.Start(folder, L"/p2 /l /s140:160"));
   EXPECT_EQ(0, second.WaitExit());
   ASSERT_TRUE(first.Answers());
-  EXPECT_TRUE(Visible(w));
+  // Showing may still be under way when the window answers.
+  EXPECT_TRUE(BecomesVisible(w));
   RECT r = WindowRect(w);
   EXPECT_EQ(140, r.left);
   EXPECT_EQ(160, r.top);
@@ -206,12 +218,13 @@ TEST(LauncherE2E, SecondStartForwardsAndEnds) {
 
   // Closed, then a plain second start shows it where it was.
   SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_FALSE(Visible(w));
+  EXPECT_TRUE(BecomesVisible(w, false));
   Launcher third;
   ASSERT_TRUE(third.Start(folder, L""));
   EXPECT_EQ(0, third.WaitExit());
   ASSERT_TRUE(first.Answers());
-  EXPECT_TRUE(Visible(w));
+  // Showing may still be under way when the window answers.
+  EXPECT_TRUE(BecomesVisible(w));
   r = WindowRect(w);
   EXPECT_EQ(140, r.left);
   EXPECT_EQ(160, r.top);
@@ -243,8 +256,8 @@ TEST(LauncherE2E, CloseHidesExitEnds) {
   ASSERT_TRUE(l.Ready());
   EXPECT_TRUE(BecomesVisible(w));
   PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
-  ASSERT_TRUE(l.Answers());
-  EXPECT_FALSE(Visible(w));
+  // A sent WM_NULL may be answered before the posted close is handled.
+  EXPECT_TRUE(BecomesVisible(w, false));
   EXPECT_TRUE(l.Running());
 
   PostMessageW(w, WM_COMMAND, 40004, 0);
@@ -421,6 +434,105 @@ TEST(LauncherE2E, RandomPrivateMessagesLeaveItAnswering) {
   EXPECT_TRUE(l.Answers(1000));
   EXPECT_TRUE(l.Running());
   EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+}
+
+// The launcher's own show hot key, Ctrl+Alt+K, keeping the current page.
+const wchar_t kShowHotKeySettings[] =
+    L"\r\n[HotKey]\r\nCount=0\r\n\r\n[HotKey000]\r\nCode=064b\r\nPage=65535\r\nButton=0\r\n";
+
+// Ctrl+Alt+K pressed and released as a user would type it.
+void InjectShowHotKey() {
+  const WORD keys[] = {VK_CONTROL, VK_MENU, 'K'};
+  INPUT in[6] = {};
+  for (int i = 0; i < 3; ++i) {
+    in[i].type = INPUT_KEYBOARD;
+    in[i].ki.wVk = keys[i];
+    in[5 - i].type = INPUT_KEYBOARD;
+    in[5 - i].ki.wVk = keys[i];
+    in[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  for (INPUT& one : in) {
+    SendInput(1, &one, sizeof(INPUT));
+    Sleep(30);
+  }
+}
+
+TEST(LauncherHooksE2E, ShowHotKeyShowsTheLauncherUnlessHooksAreOff) {
+  ProgramFolder folder(true);
+  folder.SeedSettings(2, kShowHotKeySettings);
+  {
+    // /nh: the library is bound, but nothing listens to the keyboard.
+    Launcher l;
+    ASSERT_TRUE(l.Start(folder, L"/nh"));
+    HWND w = l.Window();
+    ASSERT_NE(nullptr, w);
+    ASSERT_TRUE(l.Ready());
+    ASSERT_FALSE(Visible(w));
+    InjectShowHotKey();
+    EXPECT_TRUE(StaysVisible(w, false, 1500));
+    PostMessageW(w, WM_COMMAND, 40004, 0);
+    EXPECT_EQ(0, l.WaitExit());
+  }
+  Launcher l;
+  ASSERT_TRUE(l.Start(folder, L""));
+  HWND w = l.Window();
+  ASSERT_NE(nullptr, w);
+  ASSERT_TRUE(l.Ready());
+  ASSERT_FALSE(Visible(w));
+  InjectShowHotKey();
+  EXPECT_TRUE(BecomesVisible(w));
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+  PostMessageW(w, WM_COMMAND, 40004, 0);
+  EXPECT_EQ(0, l.WaitExit());
+}
+
+struct AdminRequestSeen {
+  int Kind;
+  INT_PTR A, B;
+  bool operator==(const AdminRequestSeen& o) const { return Kind == o.Kind && A == o.A && B == o.B; }
+};
+
+// Every request in the ring, oldest first, leaving it empty; priority
+// requests (kind 3) are set aside in priorities.
+std::vector<AdminRequestSeen> TakeAdminRequests(VnGetAdminReqFn get, std::vector<AdminRequestSeen>* priorities) {
+  std::vector<AdminRequestSeen> out;
+  AdminRequestSeen r;
+  while (get(&r.Kind, &r.A, &r.B)) (r.Kind == ADMINREQ_PRIORITY ? *priorities : out).push_back(r);
+  return out;
+}
+
+TEST(LauncherHooksE2E, VnAdminModeQueuesHookRequestsInOrder) {
+  ProgramFolder folder(true);
+  folder.SeedSettings(2, kShowHotKeySettings);
+  // This process maps the same library file, so it reads the same ring,
+  // as the administrator helper would.
+  HMODULE lib = LoadLibraryW(folder.Dir.File(L"VnHook.dll").c_str());
+  ASSERT_NE(nullptr, lib);
+  VnGetAdminReqFn get = (VnGetAdminReqFn)GetProcAddress(lib, "_VnGetAdminReq");
+  ASSERT_NE(nullptr, get);
+  std::vector<AdminRequestSeen> priorities;
+  TakeAdminRequests(get, &priorities);
+  priorities.clear();
+  {
+    Launcher l;
+    ASSERT_TRUE(l.Start(folder, L"/vnadmin"));
+    HWND w = l.Window();
+    ASSERT_NE(nullptr, w);
+    ASSERT_TRUE(l.Ready());
+    std::vector<AdminRequestSeen> on = TakeAdminRequests(get, &priorities);
+    std::vector<AdminRequestSeen> wantOn = {{ADMINREQ_MOUSEHOOK, 1, 0}, {ADMINREQ_KEYBOARDHOOK, 1, 0}};
+    EXPECT_TRUE(on == wantOn) << "requests at start: " << on.size();
+    for (const AdminRequestSeen& p : priorities) EXPECT_NE(0, p.A);
+    // The hooks live in the helper's process, not in the launcher's.
+    InjectShowHotKey();
+    EXPECT_TRUE(StaysVisible(w, false, 1500));
+    PostMessageW(w, WM_COMMAND, 40004, 0);
+    EXPECT_EQ(0, l.WaitExit());
+  }
+  std::vector<AdminRequestSeen> off = TakeAdminRequests(get, &priorities);
+  std::vector<AdminRequestSeen> wantOff = {{ADMINREQ_MOUSEHOOK, 0, 0}, {ADMINREQ_KEYBOARDHOOK, 0, 0}};
+  EXPECT_TRUE(off == wantOff) << "requests at exit: " << off.size();
+  FreeLibrary(lib);
 }
 
 }  // namespace
