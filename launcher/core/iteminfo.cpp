@@ -244,7 +244,8 @@ static int ResolveShortcutItem(ButtonInfo* item, int mode) {
   FreeShortcutInfo(&link);
 
   if (folder) mode |= CIT_RESOLVE;
-  if (mode & CIT_ICONS) {
+  bool icons = (mode & CIT_ICONS) != 0;
+  if (icons) {
     GetItemIcon(&copy);
     mode &= ~CIT_ICONS;
   }
@@ -263,7 +264,8 @@ static int ResolveShortcutItem(ButtonInfo* item, int mode) {
     if (copy.WindowStat) item->WindowStat = copy.WindowStat;
     if (copy.Keyboard) item->Keyboard = copy.Keyboard;
   }
-  MoveIcons(item, &copy);
+  // Icons not asked for stay as they are.
+  if (icons) MoveIcons(item, &copy);
   copy.OverlayIcon = nullptr;
   FreeCopy(&copy);
   return mode;

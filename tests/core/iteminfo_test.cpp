@@ -300,6 +300,14 @@ TEST_F(ItemInfoTest, ShortcutKeptWithoutModeFour) {
   // Shows the target's icons.
   EXPECT_NE(nullptr, b->Icon[0]);
   EXPECT_NE(nullptr, b->Icon[1]);
+
+  // Classified again without icons: the ones it has stay.
+  HICON first = b->Icon[0], second = b->Icon[1];
+  for (int mode : {0, (int)CIT_DEFAULTS, CIT_DEFAULTS | CIT_RESOLVE}) {
+    ClassifyItemTarget(b, mode);
+    EXPECT_EQ(first, b->Icon[0]) << mode;
+    EXPECT_EQ(second, b->Icon[1]) << mode;
+  }
 }
 
 TEST_F(ItemInfoTest, ShortcutToFolderAlwaysBecomesFolder) {
