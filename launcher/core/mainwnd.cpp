@@ -2,8 +2,12 @@
 
 #include <imm.h>
 
+#include "core/commands.h"
+#include "core/eventlists.h"
 #include "core/hookbind.h"
 #include "core/hookctl.h"
+#include "core/keyinput.h"
+#include "core/mouseinput.h"
 #include "core/menucmd.h"
 #include "core/showhide.h"
 #include "core/startup.h"
@@ -21,6 +25,7 @@ static const UINT UIS_MENU_OPEN = 0x1;
 // Deeper than any sub-menu tree the launcher opens.
 static const WPARAM kMaxSubMenuLevels = 64;
 static const DWORD kTypeToSearchWaitMs = 1000;
+static const DWORD kSuspendListBudgetMs = 2500;
 
 // --- checks on what other processes post -------------------------------------------
 
@@ -156,13 +161,20 @@ static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lPar
     case WMA_HIDELAUNCHER:
       HideLauncher(LOWORD(wParam), HIWORD(wParam), (int)lParam);
       return 0;
-    case WMA_EXECUTE:
+    case WMA_EXECUTE: {
+      ButtonInfo* b = GetItem((int)HIWORD(wParam), (int)LOWORD(wParam));
+      if (b && g_InputOutlets.LaunchItem) g_InputOutlets.LaunchItem(b, (int)lParam, nullptr);
       InterlockedAnd(&g_App.RunState, ~RS_EXECUTE_PENDING);
       return 0;
+    }
     case WMA_HOTKEY:
       OnHotKeyMessage((int)wParam);
       return 0;
+    case WMA_WINKEYDOWN:
+      OnKeyDown(message, wParam, 0);
+      return 0;
     case WMA_WINKEYUP:
+      OnKeyUp(message, wParam);
       if (lParam == 1) FinishWinKeyHookRemoval();
       return 0;
     case WMA_AUTOHIDE:
@@ -221,13 +233,21 @@ static void OnActivateApp(HWND w, WPARAM active) {
 
 static LRESULT OnPowerBroadcast(HWND w, WPARAM event, LPARAM lParam) {
   switch (event) {
-    case PBT_APMSUSPEND:
+    case PBT_APMSUSPEND: {
       WritePendingSettings();
+      UINT was = g_App.Wnd.PowerState;
       g_App.Wnd.PowerState &= ~(PWS_SUSPENDED | PWS_RESUMED | PWS_SKIP_LISTS);
+      // Launched from here, on this thread, and never longer than the
+      // system gives a window to answer; later entries go on by themselves.
+      if (!(was & PWS_SKIP_LISTS)) RunEventListNow(EVENT_SUSPEND, kSuspendListBudgetMs);
       return TRUE;
-    case PBT_APMRESUMESUSPEND:
-      g_App.Wnd.PowerState = (g_App.Wnd.PowerState & ~PWS_SKIP_LISTS) | PWS_SUSPENDED | PWS_RESUMED;
+    }
+    case PBT_APMRESUMESUSPEND: {
+      UINT was = g_App.Wnd.PowerState;
+      g_App.Wnd.PowerState = (was & ~PWS_SKIP_LISTS) | PWS_SUSPENDED | PWS_RESUMED;
+      if (!(was & (PWS_SUSPENDED | PWS_RESUMED | PWS_SKIP_LISTS))) StartEventList(EVENT_RESUME);
       return TRUE;
+    }
     default:
       return DefWindowProcW(w, WM_POWERBROADCAST, event, lParam);
   }
@@ -277,7 +297,7 @@ LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
       TypeToSearch(wParam, lParam);
       return 0;
     case WM_COMMAND:
-      OnMenuCommand(LOWORD(wParam), -1, 0);
+      OnMenuCommand(LOWORD(wParam), g_App.Input.LastMenuItem, 0);
       return 0;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) != SC_CLOSE) break;
@@ -286,9 +306,40 @@ LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_POWERBROADCAST:
       return OnPowerBroadcast(w, wParam, lParam);
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MOUSEWHEEL:
+    case WM_XBUTTONDOWN:
+    case WM_MOUSEHWHEEL:
+      OnMouseButton(message, wParam, lParam);
+      return message == WM_XBUTTONDOWN ? TRUE : 0;
+    case WM_MOUSEMOVE: {
+      TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, w, 0};
+      TrackMouseEvent(&tme);
+      OnMouseMove(wParam, lParam);
+      return 0;
+    }
+    case WM_MOUSELEAVE:
+      OnMouseLeave();
+      return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      OnKeyDown(message, wParam, lParam);
+      return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      OnKeyUp(message, wParam);
+      return 0;
     case WM_TIMER:
-      if (OnTickerTimer(wParam)) return 0;
-      break;
+      if (wParam == TIMER_PRESSHOLD) OnPressHoldTimer();
+      else if (wParam == TIMER_PAGEDELAY) OnPageDelayTimer();
+      else if (!OnTickerTimer(wParam)) break;
+      return 0;
     case WM_SETTINGCHANGE:
       if (wParam != SPI_SETWORKAREA) break;
       [[fallthrough]];  // the work area changed

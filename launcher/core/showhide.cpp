@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/hookctl.h"
+#include "core/commands.h"
 #include "core/mainwnd.h"
 #include "core/state.h"
 #include "core/switches.h"
@@ -128,13 +129,6 @@ int MoveToStandbyPosition(int reactivate) {
   g_App.Wnd.Flags |= WSF_STANDBY;
   g_App.Wnd.PrevForeground = nullptr;
   return 1;
-}
-
-void SelectPage(int page, int refresh) {
-  if (page < 0 || page >= g_App.Store.PageCount) return;
-  g_App.Settings.LastPage = page;
-  g_App.Store.CurrentPage = page;
-  MarkSettingsChanged();
 }
 
 void ShowLauncher(int mode, int x, int y, int page, int activate) {

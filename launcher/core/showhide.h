@@ -15,8 +15,6 @@ int HideLauncher(int hideMode, int reactivate, int endAfter);
 BOOL PlaceLauncherWindow(int placement, POINT pt, int moveSearch);
 int MoveToStandbyPosition(int reactivate);
 int UpdateTopmost(int force);
-// Makes a page current (LastPage); pages outside the store are ignored.
-void SelectPage(int page, int refresh);
 
 // Show mode from four DispPosition bits (bit 0: 2, bit 1: 0, bit 2: 3,
 // bit 3: 4, none: 1; the lowest set bit wins).

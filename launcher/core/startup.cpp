@@ -7,6 +7,8 @@
 #include <stdio.h>
 #include <wchar.h>
 
+#include "core/commands.h"
+#include "core/eventlists.h"
 #include "core/hookbind.h"
 #include "core/hookctl.h"
 #include "core/iteminfo.h"
@@ -239,6 +241,18 @@ int RegisterWindowClasses(HINSTANCE instance) {
   return 1;
 }
 
+// --- shutdown -----------------------------------------------------------------------------
+
+static const DWORD kRunnerStopMs = 3000;
+static const DWORD kLaunchWaitMs = 10000;
+
+// Launch threads of the exit list must get their processes started
+// before this one ends.
+static void WaitForLaunches(DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (g_App.Core.RunningWork > 0 && GetTickCount() - start < timeoutMs) Sleep(20);
+}
+
 // --- initialisation --------------------------------------------------------------------------
 
 // The store's way to the hook library (its export is stdcall on x86).
@@ -335,6 +349,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
     g_App.Store.CurrentPage = g_App.Settings.LastPage;
   g_StoreOutlets.SelectPage = SelectPage;
   CollectWinKeyCodes();
+  ResetInputState();
 
   Gdiplus::GdiplusStartupInput gdip;
   if (Gdiplus::GdiplusStartup(&c.GdiplusToken, &gdip, nullptr) != Gdiplus::Ok) c.GdiplusToken = 0;
@@ -363,11 +378,20 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
     if (g_App.Settings.DispOption & DISP_TRAY_ICON) SetTrayIconState(TRAY_ADD);
     if (g_App.Settings.Option1 & OPT1_TRIM_MEMORY) SetProcessWorkingSetSize(GetCurrentProcess(), (SIZE_T)-1, (SIZE_T)-1);
   }
+  // Shift held while the launcher starts skips the start-up list.
+  if (GetAsyncKeyState(VK_SHIFT) >= 0) StartEventList(EVENT_STARTUP);
   return 1;
 }
 
 void ShutdownLauncher(int normalEnd) {
   CoreState& c = g_App.Core;
+  // A runner still going (the start-up list) reads the store: stop it
+  // before anything is torn down.
+  StopDelayedLaunches(kRunnerStopMs);
+  if (normalEnd) {
+    RunEventListNow(EVENT_EXIT, INFINITE);
+    WaitForLaunches(kLaunchWaitMs);
+  }
   StopCloseWatcher();
   if (c.WatchMutex) {
     CloseHandle(c.WatchMutex);

@@ -8,6 +8,7 @@
 #include "store/settings.h"
 
 #include "core/hookctl.h"
+#include "core/input.h"
 #include "core/mainwnd.h"
 #include "core/startup.h"
 #include "core/ticker.h"
@@ -63,6 +64,7 @@ struct AppState {
   HookControlState Hooks;
   TickerState Ticker;
   TrayState Tray;
+  InputState Input;
 
   // Current skin name ([Skin] Name of the design); empty = classic look.
   wchar_t SkinName[260];

@@ -10,3 +10,5 @@ foreach(kind good badversion noexport)
 endforeach()
 target_compile_definitions(core_fakehook_badversion PRIVATE FAKE_VERSION=0x02000101u)
 target_compile_definitions(core_fakehook_noexport PRIVATE FAKE_NO_EXPLORER_EXPORT)
+# Shared fixture of the input tests.
+target_sources(${name}_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/input_fixture.cpp)
