@@ -47,8 +47,10 @@ static BOOL RealSystemParameters(UINT action, UINT param, void* value, UINT winI
   return SystemParametersInfoW(action, param, value, winIni);
 }
 
+static void RealSleep(DWORD ms) { Sleep(ms); }
+
 SystemSeams g_SystemSeams = {RealExitSession, RealSuspendState, RealEmptyRecycleBin, RealMonitorOff,
-                             RealStartScreenSaver, RealSystemParameters, EnablePrivilege, Sleep};
+                             RealStartScreenSaver, RealSystemParameters, EnablePrivilege, RealSleep};
 
 // --- pure helpers --------------------------------------------------------------------------
 
