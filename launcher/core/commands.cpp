@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include "core/hookctl.h"
 #include "core/input.h"
+#include "core/mouseinput.h"
+#include "core/tray.h"
 #include "core/mainwnd.h"
 #include "core/menucmd.h"
 #include "core/showhide.h"
@@ -317,4 +320,33 @@ int PerformLauncherCommand(int command, int flags) {
       return 1;
     }
   }
+}
+
+// --- binding ------------------------------------------------------------------------------
+
+static int DispatchTrayClick(UINT message) {
+  return DispatchClickAction(CA_TRAY, GetClickCode(message, 0, 0), -1, CF_MOUSE);
+}
+
+static int HasTrayDoubleClick() { return g_App.Settings.Mouse.TrayIcon[0] != 0; }
+
+static void ShowTrayMenu() {
+  POINT pt;
+  GetCursorPos(&pt);
+  g_App.Input.MenuPending = 1;
+  if (g_App.MainWnd) SetForegroundWindow(g_App.MainWnd);
+  g_App.Input.LastMenuItem = ShowContextMenu(0, pt, 1, 0);
+}
+
+static void ShowBalloon(int id, int ms) { ShowBalloonTextId(id, (UINT)ms); }
+
+void BindInputOutlets() {
+  g_TrayOutlets.DispatchTrayClick = DispatchTrayClick;
+  g_TrayOutlets.HasTrayDoubleClick = HasTrayDoubleClick;
+  g_TrayOutlets.ShowTrayMenu = ShowTrayMenu;
+  g_MenuEntries.ShowBalloon = ShowBalloon;
+  g_MenuEntries.SetTrayState = RefreshTrayStateIcon;
+  g_MenuEntries.TrayBusyAnimation = SetTrayBusyPicture;
+  g_MenuEntries.SetHooks = SetHooks;
+  g_MenuEntries.RefreshAppHookState = UpdateHookSuspend;
 }

@@ -75,6 +75,10 @@ struct InputOutlets {
 };
 extern InputOutlets g_InputOutlets;
 
+// Fills the outlets above, the tray's and the menu entry points with the
+// neighbours that exist (start-up).
+void BindInputOutlets();
+
 // 1 when the command was accepted (also when it changed nothing), 0 refused.
 int PerformLauncherCommand(int command, int flags);
 

@@ -350,6 +350,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   g_StoreOutlets.SelectPage = SelectPage;
   CollectWinKeyCodes();
   ResetInputState();
+  BindInputOutlets();
 
   Gdiplus::GdiplusStartupInput gdip;
   if (Gdiplus::GdiplusStartup(&c.GdiplusToken, &gdip, nullptr) != Gdiplus::Ok) c.GdiplusToken = 0;
