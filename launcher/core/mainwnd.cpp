@@ -14,6 +14,7 @@
 #include "core/state.h"
 #include "core/ticker.h"
 #include "core/tray.h"
+#include "core/triggers.h"
 #include "core/winhelpers.h"
 #include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
@@ -51,6 +52,9 @@ int IsPrivateMessageValid(UINT message, WPARAM wParam, LPARAM lParam) {
       return wParam <= 1;
     case WMA_MOUSEACTION:
       return wParam < (WPARAM)kMouseActions && lParam >= 0 && lParam < kMousePlaces;
+    case WMA_BUTTONUP:  // 0x80000000 with one button bit
+      return (wParam & ~(WPARAM)0x1F) == 0x80000000u && (wParam & 0x1F) &&
+             !((wParam & 0x1F) & ((wParam & 0x1F) - 1));
     case WMA_WINKEYDOWN:
       return wParam <= 0xFF;
     case WMA_WINKEYUP:
@@ -155,6 +159,15 @@ static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lPar
     return 0;
   }
   switch (message) {
+    case WMA_MOUSEACTION:
+      DispatchTrigger(2, (int)wParam, (int)lParam);
+      return 0;
+    case WMA_BUTTONUP: {
+      POINT pt = {};
+      GetCursorPos(&pt);
+      CheckHoldAction((UINT)wParam, pt);
+      return 0;
+    }
     case WMA_SHOWLAUNCHER:
       ShowLauncher(LOWORD(wParam), (short)LOWORD(lParam), (short)HIWORD(lParam), HIWORD(wParam), 1);
       return 0;
@@ -256,6 +269,7 @@ static LRESULT OnPowerBroadcast(HWND w, WPARAM event, LPARAM lParam) {
 LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message >= WMA_HOTKEY && message <= WMA_CLOSESUBMENUS)
     return OnPrivateMessage(w, message, wParam, lParam);
+  if (message == WM_TIMER && OnTriggerTimer(wParam)) return 0;
   switch (message) {
     case WM_NCCREATE:
       g_App.MainWnd = w;

@@ -18,6 +18,7 @@
 #include "core/switches.h"
 #include "core/ticker.h"
 #include "core/tray.h"
+#include "core/triggers.h"
 #include "core/winhelpers.h"
 #include "dialogs/dialoghelpers.h"
 #include "render/iconcache.h"
@@ -355,6 +356,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   Gdiplus::GdiplusStartupInput gdip;
   if (Gdiplus::GdiplusStartup(&c.GdiplusToken, &gdip, nullptr) != Gdiplus::Ok) c.GdiplusToken = 0;
 
+  InitTriggerPlatform();
   HWND w = CreateMainWindow(instance);
   if (!w) return 0;
   // Start where the launcher was last; the layout gives it its size.

@@ -234,6 +234,13 @@ TEST_F(MainWndTest, PrivateMessageChecks) {
       {WMA_MOUSEACTION, 100, 0, 0},
       {WMA_MOUSEACTION, 5, 12, 0},
       {WMA_MOUSEACTION, 5, -1, 0},
+      {WMA_BUTTONUP, 0x80000001, 0, 1},
+      {WMA_BUTTONUP, 0x80000010, 0, 1},
+      {WMA_BUTTONUP, 0x80000003, 0, 0},  // never two buttons at once
+      {WMA_BUTTONUP, 0x80000020, 0, 0},
+      {WMA_BUTTONUP, 0x80000000, 0, 0},
+      {WMA_BUTTONUP, 0x1, 0, 0},
+      {WMA_BUTTONUP, (WPARAM)-1, 0, 0},
       {WMA_HOTKEY, 0, 0, 1},
       {WMA_HOTKEY, (WPARAM)-1, 0, 0},
       {WMA_HOTKEY, 1025, 0, 0},
