@@ -1,5 +1,7 @@
 #include "core/triggers.h"
 
+#include <shellapi.h>
+
 #include "core/hookbind.h"
 #include "core/mainwnd.h"
 #include "core/showhide.h"
@@ -23,9 +25,12 @@ static const UINT kEdgeShowFlag = 0xFFFF0000u;
 static const UINT LF_TRIGGER_LAUNCH = 0x80;   // global trigger: menus open at the cursor
 static const DWORD kF0RepeatMs = 500;
 static const int kDefaultHoldMs = 800, kDefaultHotKeyMs = 500;
+static const DWORD kButtonKeyPressMs = 500;
+static const UINT LF_FOLDER_AS_MENU = 0x4000, LF_OWN_OPTIONS = 0x8000;
+static const UINT kOpenAsMenuOption = 0x80000;
 
 // Nothing pending, no edge seen, press-and-hold armed.
-static TriggerState s_t = {0, 0, -1, -1, 0, 0, 0, {0, 0}, 0, 1, 0, -1, 0, 0, 0};
+static TriggerState s_t = {0, 0, -1, -1, 0, 0, 0, {0, 0}, 0, 1, 0, -1, 0, 0, 0, 0, 0, -1, 0, -1, 0, 0};
 
 TriggerPlatform g_TriggerPlatform;
 
@@ -80,6 +85,8 @@ void ResetTriggers() {
   fresh.PendingHotKeyRow = -1;
   fresh.PendingAction = -1;
   fresh.HoldArmed = 1;
+  fresh.KeyPendingList = -1;
+  fresh.KeptList = -1;
   s_t = fresh;
 }
 
@@ -225,6 +232,10 @@ int OnTriggerTimer(UINT_PTR id) {
     OnHotKey(-1);
     return 1;
   }
+  if (id == TIMER_BUTTONKEY) {
+    MatchButtonKey(0, 0, 1);
+    return 1;
+  }
   return 0;
 }
 
@@ -363,4 +374,129 @@ void CheckHotEdge(int edge) {
              (LPARAM)(((UINT)(WORD)s.ShowPosY << 16) | (WORD)s.ShowPosX));
   }
   s_t.LastEdge = edge;
+}
+
+// --- button shortcut keys -------------------------------------------------------------------------
+
+static bool IsFolderLike(const ButtonInfo* item) {
+  UINT type = ItemTypeOf(item->Type);
+  if (type == IT_FOLDER || (type & IT_FOLDERLIKE)) return true;
+  if (type != IT_SHELLITEM || !item->ShellItem) return false;
+  SHFILEINFOW info = {};
+  info.dwAttributes = SFGAO_FOLDER;
+  return SHGetFileInfoW((LPCWSTR)item->ShellItem, 0, &info, sizeof info,
+                        SHGFI_PIDL | SHGFI_ATTRIBUTES | SHGFI_ATTR_SPECIFIED) &&
+         (info.dwAttributes & SFGAO_FOLDER);
+}
+
+int IsMenuLikeItem(const ButtonInfo* item, UINT flags) {
+  if (!item) return 0;
+  UINT type = ItemTypeOf(item->Type);
+  if (type == IT_CHILDMENU || type == 0x4066 || type == IT_HISTORY || type == 0x406A) return 1;
+  if (!IsFolderLike(item)) return 0;
+  if (flags & LF_FOLDER_AS_MENU) return 1;
+  UINT options = (flags & LF_OWN_OPTIONS) ? flags : item->Type;
+  return (options & kOpenAsMenuOption) ? 1 : 0;
+}
+
+static void RunKeyItem(ButtonInfo* item) {
+  TriggerPlatform& p = g_TriggerPlatform;
+  if ((item->List & LIST_SUBMENU) && item->List != LIST_NONE && p.OpenInSubMenu &&
+      IsMenuLikeItem(item, kOpenAsMenuOption | LF_OWN_OPTIONS)) {
+    p.OpenInSubMenu(item);
+    return;
+  }
+  if (p.Launch) p.Launch(item, 0);
+}
+
+static bool IsShiftCtrlAlt(UINT key) {
+  return key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU || (key >= VK_LSHIFT && key <= VK_RMENU);
+}
+
+int MatchButtonKey(int list, UINT key, int timer) {
+  TriggerPlatform& p = g_TriggerPlatform;
+  if (timer) {
+    p.KillTimer(TIMER_BUTTONKEY);
+    int pl = s_t.KeyPendingList, pi = s_t.KeyPendingIndex;
+    s_t.KeyPendingList = -1;
+    if (pl < 0) return -1;
+    // Fetched again: the button may have gone while we waited.
+    if (ButtonInfo* item = GetItem(pl, pi)) RunKeyItem(item);
+    return -1;
+  }
+  UINT mods = p.ModifierState ? p.ModifierState() & 0xF : 0;
+  WORD code;
+  bool keyUp;
+  if (IsShiftCtrlAlt(key)) {
+    // A modifier alone stands for itself together with a held Windows key.
+    UINT win = (p.KeyState(VK_LWIN) & 0x8000) ? VK_LWIN : (p.KeyState(VK_RWIN) & 0x8000) ? VK_RWIN : 0;
+    if (!win && (mods & 0x8)) win = VK_LWIN;
+    code = (WORD)((mods << 8) | win);
+    keyUp = true;
+  } else {
+    code = (WORD)((mods << 8) | (key & 0xFF));
+    keyUp = (key & 0xFF) == VK_LWIN || (key & 0xFF) == VK_RWIN;
+  }
+  if (!code) return 0;
+
+  const ItemStore& st = g_App.Store;
+  const bool multiPress = (g_App.Settings.KeyboardOption & KBO_MULTIPRESS) != 0;
+  DWORD now = p.Tick();
+  bool first = true, wait = false, repeated = false;
+  ButtonInfo* candidate = nullptr;
+  // Locked buttons show on every page, so their keys work on every page.
+  int lockedCount = (list & LIST_SUBMENU) ? 0 : st.LockedCount;
+  int count = GetItemCount(list);
+  if (count < 0) count = 0;
+  for (int n = 0; n < lockedCount + count; n++) {
+    ButtonInfo* item = n < lockedCount ? st.Locked[n] : GetItem(list, n - lockedCount);
+    if (!item || (item->Keyboard & 0xFFF) != code) continue;
+    if (first) {
+      first = false;
+      if (code != s_t.KeyLastCode || now - s_t.KeyLastTick > kButtonKeyPressMs) s_t.KeyPresses = 0;
+    }
+    int presses = item->Keyboard >> 12;
+    if (presses) repeated = true;
+    if (presses != s_t.KeyPresses) {
+      if (presses > s_t.KeyPresses && multiPress) wait = true;
+      continue;
+    }
+    if (keyUp && presses == 0) {
+      s_t.KeptList = item->List;
+      s_t.KeptIndex = item->Index;
+      continue;
+    }
+    candidate = item;
+    if (wait) break;
+  }
+  if (repeated) {
+    s_t.KeyLastCode = code;
+    s_t.KeyLastTick = now;
+    s_t.KeyPresses++;
+  } else {
+    s_t.KeyLastCode = 0;
+    s_t.KeyPresses = 0;
+  }
+  if (!candidate) return 0;
+  p.KillTimer(TIMER_BUTTONKEY);
+  s_t.KeyPendingList = -1;
+  if (wait) {
+    s_t.KeyPendingList = candidate->List;
+    s_t.KeyPendingIndex = candidate->Index;
+    int ms = g_App.Settings.HotkeyTimeout > 0 ? g_App.Settings.HotkeyTimeout : kDefaultHotKeyMs;
+    p.SetTimer(TIMER_BUTTONKEY, (UINT)ms);
+    return 1;
+  }
+  RunKeyItem(candidate);
+  return 1;
+}
+
+int RunHoveredItem() {
+  int list = s_t.KeptList, index = s_t.KeptIndex;
+  s_t.KeptList = -1;
+  if (list < 0) return 0;
+  ButtonInfo* item = GetItem(list, index);
+  if (!item) return 0;
+  RunKeyItem(item);
+  return 1;
 }

@@ -24,6 +24,9 @@ struct TriggerPlatform {
   BOOL (*ScreenToClient)(HWND window, POINT* pt);
   SHORT (*KeyState)(int vk);
   UINT (*SuspendWord)();                                          // hook suspend word
+  UINT (*ModifierState)();  // 1 Shift, 2 Ctrl, 4 Alt, 8 Win (also a Win key held by our own hook)
+  // Opens a menu-like button of a sub-menu as a child menu inside it.
+  void (*OpenInSubMenu)(ButtonInfo* item);
   void (*EndKeepAwake)();  // power saving back on, when an item switched it off
 };
 extern TriggerPlatform g_TriggerPlatform;
@@ -47,6 +50,13 @@ struct TriggerState {
   int PendingHotKeyRow;
   DWORD LastF0Tick;
   int F0Seen;
+  // Button shortcut keys: the running multi-press sequence, the button
+  // waiting for more presses (list -1 none), the button kept for key-up.
+  WORD KeyLastCode;
+  int KeyPresses;
+  DWORD KeyLastTick;
+  int KeyPendingList, KeyPendingIndex;
+  int KeptList, KeptIndex;
   // Bits of the launcher window's button-release word set by double and
   // triple clicks that showed it (0x3 left, 0xC right, 0x10 middle).
   volatile LONG ReleaseBits;
@@ -70,9 +80,19 @@ void OnHotKey(int row);
 void CheckHoldAction(UINT buttons, POINT pt);
 // Ticker (every 100 ms) with the hot corner or edge under the cursor, -1 none.
 void CheckHotEdge(int edge);
+// A key pressed in the launcher window or a sub-menu (list): runs the button
+// whose shortcut it is. 1 ran (or waits for more presses), 0 nothing, -1 from
+// timer 3.
+int MatchButtonKey(int list, UINT key, int timer);
+// Runs the button kept for key-up (Win-key and modifier-only shortcuts);
+// 1 when one ran.
+int RunHoveredItem();
+// types 16, 0x4066, 0x4069, 0x406A; with launch flag 0x4000 any folder-like
+// item; a folder-like item whose option bits have 0x80000.
+int IsMenuLikeItem(const ButtonInfo* item, UINT flags);
 // The press-and-hold action of a set of buttons (85..99), -1 for none.
 int HoldActionOfButtons(UINT buttons);
-// Timers 1 and 2 of the launcher window; 1 when handled.
+// Timers 1, 2 and 3 of the launcher window; 1 when handled.
 int OnTriggerTimer(UINT_PTR id);
 // The button-release bits; the ticker clears those it has seen handled.
 UINT TriggerReleaseBits();

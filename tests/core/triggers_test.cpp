@@ -33,6 +33,7 @@ struct TriggerLog {
   LRESULT NcHit = HTCLIENT;
   int Explorer = -1;
   int EdgeType = -1;  // the corner or edge PtOnEdge reports, -1 none
+  UINT Modifiers = 0;
 };
 TriggerLog* g_Log;
 
@@ -71,6 +72,7 @@ BOOL FakeScreenToClient(HWND, POINT* pt) {
 }
 SHORT FakeKeyState(int vk) { return g_Log->Keys[vk & 0xFF] ? (SHORT)0x8000 : 0; }
 UINT FakeSuspendWord() { return g_Log->Suspend; }
+UINT FakeModifierState() { return g_Log->Modifiers; }
 
 // One page of three buttons, the settings the triggers read and the fake
 // platform; everything put back afterwards.
@@ -110,7 +112,8 @@ class TriggerTest : public ::testing::Test {
     g_TriggerPlatform = {FakeTick,          FakeShow,         FakeLaunch,       FakeSetTimer,
                          FakeKillTimer,     FakePost,         FakeDoubleClickTime, FakeMetric,
                          FakeWindowAt,      FakeNcHitTest,    FakePtOnEdge,     FakeExplorerPlace,
-                         FakeScreenToClient, FakeKeyState,    FakeSuspendWord,  nullptr};
+                         FakeScreenToClient, FakeKeyState,    FakeSuspendWord,  FakeModifierState,
+                         nullptr,           nullptr};
     ResetTriggers();
   }
   void TearDown() override {
@@ -281,7 +284,7 @@ TEST_F(TriggerTest, MultiPressHotKeys) {
   EXPECT_EQ((Calls{"launch 0 1 0"}), Take());
   EXPECT_EQ(1, OnTriggerTimer(2));
   EXPECT_TRUE(Take().empty());
-  EXPECT_EQ(0, OnTriggerTimer(3));
+  EXPECT_EQ(0, OnTriggerTimer(4));
 }
 
 TEST_F(TriggerTest, HotKeysWithoutRows) {
@@ -476,6 +479,95 @@ TEST_F(TriggerTest, HotEdgeThatNeedsAButton) {
   EXPECT_EQ(1u, log.Posts.size());
   CheckHotEdge(2);
   EXPECT_EQ(1u, log.Posts.size());
+}
+
+TEST_F(TriggerTest, ButtonShortcutKeys) {
+  buttons[0].Keyboard = 0x241;   // Ctrl+A
+  buttons[1].Keyboard = 0x1241;  // Ctrl+A twice
+  buttons[2].Keyboard = 0x442;   // Alt+B
+  ButtonInfo locked = {};
+  locked.List = 0;
+  locked.Index = 2;  // locked buttons live on a page too
+  locked.Keyboard = 0x243;
+  ButtonInfo* lockedTable[1] = {&locked};
+  g_App.Store.Locked = lockedTable;
+  g_App.Store.LockedCount = 1;
+  g_App.Settings.KeyboardOption = 1;
+  g_App.Settings.HotkeyTimeout = 250;
+
+  log.Modifiers = 0x4;
+  EXPECT_EQ(1, MatchButtonKey(0, 'B', 0));
+  EXPECT_EQ((Calls{"kill 3", "launch 0 2 0"}), Take());
+  log.Modifiers = 0x2;
+  EXPECT_EQ(1, MatchButtonKey(0, 'C', 0));  // the locked button's key
+  EXPECT_EQ((Calls{"kill 3", "launch 0 2 0"}), Take());
+  EXPECT_EQ(0, MatchButtonKey(0, 'Z', 0));
+  log.Modifiers = 0;
+  EXPECT_EQ(0, MatchButtonKey(0, 'A', 0));  // no modifiers
+  EXPECT_TRUE(Take().empty());
+
+  // Ctrl+A once: waits for a second press, then runs the single-press button.
+  log.Modifiers = 0x2;
+  EXPECT_EQ(1, MatchButtonKey(0, 'A', 0));
+  EXPECT_EQ((Calls{"kill 3", "timer 3 250"}), Take());
+  EXPECT_EQ(1, OnTriggerTimer(3));
+  EXPECT_EQ((Calls{"kill 3", "launch 0 0 0"}), Take());
+  // Twice within 500 ms: the double-press button.
+  log.Now += 1000;
+  MatchButtonKey(0, 'A', 0);
+  log.Now += 100;
+  EXPECT_EQ(1, MatchButtonKey(0, 'A', 0));
+  EXPECT_EQ((Calls{"kill 3", "timer 3 250", "kill 3", "launch 0 1 0"}), Take());
+  // Twice, 600 ms apart: each counts as a first press.
+  log.Now += 1000;
+  MatchButtonKey(0, 'A', 0);
+  log.Now += 600;
+  MatchButtonKey(0, 'A', 0);
+  EXPECT_EQ((Calls{"kill 3", "timer 3 250", "kill 3", "timer 3 250"}), Take());
+  // The waiting button went away before the timer: nothing runs.
+  g_App.Store.PageButtons[0][0] = nullptr;
+  EXPECT_EQ(-1, MatchButtonKey(0, 0, 1));
+  EXPECT_EQ((Calls{"kill 3"}), Take());
+  g_App.Store.PageButtons[0][0] = &buttons[0];
+  // Without multi-press the single-press button runs at once.
+  g_App.Settings.KeyboardOption = 0;
+  log.Now += 1000;
+  EXPECT_EQ(1, MatchButtonKey(0, 'A', 0));
+  EXPECT_EQ((Calls{"kill 3", "launch 0 0 0"}), Take());
+  g_App.Store.Locked = nullptr;
+  g_App.Store.LockedCount = 0;
+}
+
+TEST_F(TriggerTest, WindowsKeyShortcutsRunAtKeyUp) {
+  buttons[1].Keyboard = 0x85B;  // Win alone
+  buttons[2].Keyboard = 0xA5B;  // Win+Ctrl
+  log.Modifiers = 0x8;
+  log.Keys[VK_LWIN] = true;
+  EXPECT_EQ(0, MatchButtonKey(0, VK_LWIN, 0));  // kept, not run
+  EXPECT_TRUE(Take().empty());
+  EXPECT_EQ(1, RunHoveredItem());
+  EXPECT_EQ((Calls{"launch 0 1 0"}), Take());
+  EXPECT_EQ(0, RunHoveredItem());  // once
+  log.Modifiers = 0xA;
+  EXPECT_EQ(0, MatchButtonKey(0, VK_LCONTROL, 0));
+  EXPECT_EQ(1, RunHoveredItem());
+  EXPECT_EQ((Calls{"launch 0 2 0"}), Take());
+}
+
+TEST_F(TriggerTest, MenuLikeItems) {
+  struct Case {
+    UINT Type;
+    UINT Flags;
+    int Want;
+  } cases[] = {{16, 0, 1},      {0x4066, 0, 1},  {0x4069, 0, 1},       {0x406A, 0, 1},    {1, 0, 0},
+               {3, 0, 0},       {3, 0x4000, 1},  {3 | 0x80000, 0, 1},  {0x2005, 0x8000 | 0x80000, 1},
+               {0x2005, 0x8000, 0}, {1, 0x4000, 0}};
+  for (const Case& c : cases) {
+    ButtonInfo b = {};
+    b.Type = c.Type;
+    EXPECT_EQ(c.Want, IsMenuLikeItem(&b, c.Flags)) << std::hex << c.Type << " " << c.Flags;
+  }
+  EXPECT_EQ(0, IsMenuLikeItem(nullptr, 0x4000));
 }
 
 }  // namespace
