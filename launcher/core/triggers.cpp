@@ -3,9 +3,12 @@
 #include <shellapi.h>
 
 #include "core/hookbind.h"
+#include "core/hookctl.h"
 #include "core/mainwnd.h"
 #include "core/showhide.h"
 #include "core/state.h"
+#include "core/ticker.h"
+#include "core/tray.h"
 #include "store/items.h"
 
 // Option1 bits read here.
@@ -43,6 +46,7 @@ static void RealSetTimer(UINT_PTR id, UINT ms) {
 static void RealKillTimer(UINT_PTR id) {
   if (g_App.MainWnd) KillTimer(g_App.MainWnd, id);
 }
+static BOOL RealPost(HWND w, UINT m, WPARAM wp, LPARAM lp) { return PostMessageW(w, m, wp, lp); }
 static UINT RealDoubleClickTime() { return GetDoubleClickTime(); }
 static int RealMetric(int index) { return GetSystemMetrics(index); }
 static HWND RealWindowAt(POINT pt) { return WindowFromPoint(pt); }
@@ -61,6 +65,13 @@ static int RealExplorerPlace(HWND w, POINT pt, UINT bits, int action) {
 }
 static BOOL RealScreenToClient(HWND w, POINT* pt) { return ScreenToClient(w, pt); }
 static SHORT RealKeyState(int vk) { return GetAsyncKeyState(vk); }
+static UINT RealSuspendWord() { return (UINT)g_App.Hooks.SuspendWord; }
+// Leaving a hot edge ends the keep-awake state an item switched on.
+static void RealEndKeepAwake() {
+  if (!g_App.Ticker.KeepAwake) return;
+  g_App.Ticker.KeepAwake = 0;
+  RefreshTrayStateIcon();
+}
 
 void InitTriggerPlatform() {
   TriggerPlatform& p = g_TriggerPlatform;
@@ -68,7 +79,7 @@ void InitTriggerPlatform() {
   p.Show = ShowLauncher;
   p.SetTimer = RealSetTimer;
   p.KillTimer = RealKillTimer;
-  p.Post = PostMessageW;
+  p.Post = RealPost;
   p.DoubleClickTime = RealDoubleClickTime;
   p.Metric = RealMetric;
   p.WindowAt = RealWindowAt;
@@ -77,6 +88,13 @@ void InitTriggerPlatform() {
   p.ExplorerPlace = RealExplorerPlace;
   p.ScreenToClient = RealScreenToClient;
   p.KeyState = RealKeyState;
+  p.SuspendWord = RealSuspendWord;
+  p.ModifierState = GetModifierState;
+  p.EndKeepAwake = RealEndKeepAwake;
+  g_TickerOutlets.CheckHotEdge = CheckHotEdge;
+  g_TickerOutlets.CheckHoldAction = CheckHoldAction;
+  g_TickerOutlets.ClearReleaseBits = ClearTriggerReleaseBits;
+  g_HotKeyRowHandler = OnHotKey;
 }
 
 void ResetTriggers() {

@@ -535,4 +535,126 @@ TEST(LauncherHooksE2E, VnAdminModeQueuesHookRequestsInOrder) {
   FreeLibrary(lib);
 }
 
+// --- gestures through the real hook library ----------------------------------------------------
+
+// A settings file with Option1 given, one page whose only button runs cmd.exe
+// to write marker, and extra sections (mouse actions, hot keys, edges).
+void SeedGestureSettings(const ProgramFolder& folder, const wchar_t* option1, const std::wstring& marker,
+                         const wchar_t* extra) {
+  std::wstring t = L"\r\n[General]\r\nVersion=04020200\r\nLastPage=0\r\nLastPosX=10\r\nLastPosY=20\r\n"
+                   L"Status=00000000\r\nOption1=" + std::wstring(option1) +
+                   L"\r\nDispOption=000008b5\r\nShowDelay=0\r\nEdgeBootDelay=0\r\nLanguage=English.dll\r\n" +
+                   std::wstring(extra) +
+                   L"\r\n[Pages]\r\nCount=1\r\n\r\n[Page000]\r\nName=P1\r\nFlag=00000000\r\nCount=1\r\n"
+                   L"\r\n[ScrollStat]\r\nViewMode1=0,0\r\nViewMode2=0,0\r\n"
+                   L"\r\n[Btn000]\r\nType=00000001\r\nName=Marker\r\nFile=C:\\windows\\system32\\cmd.exe\r\n"
+                   L"Parameter=/c echo hit> \"" + marker + L"\"\r\nWindowStat=0\r\nFlag=00000000\r\n"
+                   L"ViewMode1Pos=0,0\r\n\r\n[SubMenus]\r\nCount=0\r\n";
+  ASSERT_TRUE(WriteUtf16File(folder.Settings(), t));
+}
+
+// Absolute input coordinates of a screen point.
+LONG AbsoluteX(int x) { return (LONG)(((LONGLONG)x * 65536 + GetSystemMetrics(SM_CXSCREEN) - 1) / GetSystemMetrics(SM_CXSCREEN)); }
+LONG AbsoluteY(int y) { return (LONG)(((LONGLONG)y * 65536 + GetSystemMetrics(SM_CYSCREEN) - 1) / GetSystemMetrics(SM_CYSCREEN)); }
+
+// A middle click at (x, y), as a device would send it.
+void InjectMiddleClick(int x, int y) {
+  INPUT in[3] = {};
+  for (INPUT& one : in) one.type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  in[0].mi.dx = AbsoluteX(x);
+  in[0].mi.dy = AbsoluteY(y);
+  in[1].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
+  in[2].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+  for (INPUT& one : in) {
+    SendInput(1, &one, sizeof(INPUT));
+    Sleep(30);
+  }
+}
+
+// Real pointer movement (SendInput does not move the X pointer, and the
+// ticker polls the cursor): xdotool, a program of the X display. Wine starts
+// it but gives no handle to wait on, so the move is watched for instead; a
+// window of our own makes GetCursorPos ask the display.
+bool MovePointer(int x, int y) {
+  static HWND probe = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                      nullptr, nullptr);
+  (void)probe;
+  std::wstring cmd = L"/bin/sh -c \"xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L"\"";
+  std::vector<wchar_t> buf(cmd.begin(), cmd.end());
+  buf.push_back(0);
+  STARTUPINFOW si = {sizeof si};
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(L"/bin/sh", buf.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  if (pi.hThread) CloseHandle(pi.hThread);
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < 5000) {
+    POINT pt;
+    if (GetCursorPos(&pt) && pt.x == x && pt.y == y) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+void Quit(Launcher& l) {
+  PostMessageW(l.Window(0), WM_COMMAND, 40004, 0);
+  EXPECT_EQ(0, l.WaitExit());
+}
+
+// Low-level mouse hook on its own thread; no auto-hide, no button needed at
+// edges.
+const wchar_t kGestureOption1[] = L"00100021";
+
+TEST(LauncherGesturesE2E, MiddleClickInTheCornerShowsTheLauncher) {
+  ProgramFolder folder(true);
+  std::wstring marker = folder.Dir.File(L"marker.txt");
+  // Middle click (action 2) in the top-left corner (place 1) shows the
+  // launcher; corners 10 x 10 pixels.
+  SeedGestureSettings(folder, kGestureOption1, marker,
+                      L"\r\n[Edge]\r\nRange01=10\r\nRange02=10\r\n"
+                      L"\r\n[Action]\r\nCount=1\r\n\r\n[Action002]\r\nFlag=00000002\r\n"
+                      L"\r\n[Range001]\r\nPage=65535\r\nButton=65535\r\n");
+  Launcher l;
+  ASSERT_TRUE(l.Start(folder, L""));
+  HWND w = l.Window();
+  ASSERT_NE(nullptr, w);
+  ASSERT_TRUE(l.Ready());
+  ASSERT_FALSE(Visible(w));
+  InjectMiddleClick(400, 300);  // not in the corner
+  EXPECT_TRUE(StaysVisible(w, false, 1000));
+  InjectMiddleClick(3, 4);
+  EXPECT_TRUE(BecomesVisible(w));
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+  Quit(l);
+}
+
+TEST(LauncherGesturesE2E, HotEdgeShowsTheLauncherOncePerVisit) {
+  ProgramFolder folder(true);
+  std::wstring marker = folder.Dir.File(L"marker.txt");
+  // Arriving at the top-left corner shows the launcher, current page.
+  SeedGestureSettings(folder, kGestureOption1, marker,
+                      L"\r\n[Edge]\r\nEdge000=ffffffff\r\nRange01=10\r\nRange02=10\r\n");
+  ASSERT_TRUE(MovePointer(600, 400));
+  Launcher l;
+  ASSERT_TRUE(l.Start(folder, L""));
+  HWND w = l.Window();
+  ASSERT_NE(nullptr, w);
+  ASSERT_TRUE(l.Ready());
+  ASSERT_FALSE(Visible(w));
+  ASSERT_TRUE(MovePointer(0, 0));
+  EXPECT_TRUE(BecomesVisible(w));
+  // Hidden while the pointer stays in the corner: not shown again.
+  PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(BecomesVisible(w, false));
+  EXPECT_TRUE(StaysVisible(w, false, 1500));
+  // Away and back: shown again.
+  ASSERT_TRUE(MovePointer(600, 400));
+  Sleep(600);
+  ASSERT_TRUE(MovePointer(2, 2));
+  EXPECT_TRUE(BecomesVisible(w));
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+  Quit(l);
+}
+
 }  // namespace
