@@ -172,6 +172,7 @@ static void ApplySwitchesAtStart(const StartOptions& o) {
     ViewModeDesign& d = g_App.Design.ViewMode[(g_App.Settings.Status & STATUS_VIEWMODE2) ? 1 : 0];
     d.ButtonNumX = o.Columns;
     d.ButtonNumY = o.Rows;
+    ApplyDesign();
   }
   if (show.Show || g_App.Settings.StandbyPosition) {
     int standby = g_App.Settings.StandbyPosition != 0;
@@ -280,6 +281,8 @@ static void KeepShellToken() {
   CloseHandle(process);
 }
 
+static void RelayoutTabs() { LayoutTabs(); }
+
 static void EnsureProgramSubfolder(const wchar_t* name) {
   wchar_t path[kProgramPathChars];
   if (!BuildProgramFilePath(name, path, kProgramPathChars)) return;
@@ -359,11 +362,17 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   InitTriggerPlatform();
   HWND w = CreateMainWindow(instance);
   if (!w) return 0;
-  // Start where the launcher was last; the layout gives it its size.
-  MoveWindow(w, g_App.Settings.LastPosX, g_App.Settings.LastPosY, 1, 1, FALSE);
   if (!CreateToolTip()) return 0;
 
   if (ApplyStartOptions(cmdline, SO_ASK_REBUILD, nullptr) || !LoadIconCache()) SaveIconCache(1);
+  // The look and the layout: the window takes its size at its last position.
+  g_App.Design.Dpi = GetWindowDpi(w, nullptr);
+  SetClassicLook();
+  SyncViewModeDesign(-1);
+  for (int i = 0; i < FONT_COUNT; i++) RecreateFont(i, 0);
+  g_StoreOutlets.CalcMainWindowLayout = CalcMainWindowLayout;
+  g_StoreOutlets.LayoutTabs = RelayoutTabs;
+  ApplyDesign();
   LoadStartTrayIcons();
   g_BackupSeams.SetTrayBusy = SetTrayBusyPicture;
   ApplyStartOptions(cmdline, SO_APPLY, g_App.MainWnd);
@@ -427,6 +436,7 @@ void ShutdownLauncher(int normalEnd) {
     OleUninitialize();
     c.OleReady = 0;
   }
+  FreeLayout();
   FreeLanguageLibrary();
   if ((g_App.Settings.DispOption & DISP_TRAY_ICON) && !(g_App.RunState & RS_N_MODE)) SetTrayIconState(TRAY_DELETE);
   FreeTrayIcons();

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include "render/backbuffer.h"
 #include "render/design.h"
+#include "render/layout.h"
+#include "render/skin.h"
 #include "store/items.h"
 #include "store/settings.h"
 
@@ -72,6 +74,8 @@ struct AppState {
   SettingsState Settings;
   DesignState Design;
   RenderState Render;
+  SkinSettings Skin;
+  LayoutState Layout;
 
   // Pages, child menus, buttons and the references into them.
   ItemStore Store;
