@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "render/design.h"
+#include "render/skin.h"
 
 struct OverlaySetting;
 
@@ -29,8 +30,6 @@ enum : UINT {
   DCF_OUTLINE = 0x400,
 };
 
-// Skin transparency modes.
-enum { SKINMODE_NONE = 0, SKINMODE_CLIPPING = 1, SKINMODE_ALPHA = 2 };
 
 enum { ARROW_UP, ARROW_DOWN, ARROW_LEFT, ARROW_RIGHT };
 

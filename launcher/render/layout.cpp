@@ -5,24 +5,22 @@
 
 #include "core/state.h"
 #include "dialogs/dialoghelpers.h"
+#include "render/draw.h"
 #include "render/skin.h"
 #include "resources/resource.h"
 #include "store/grid.h"
 
-static SIZE MeasureWithGdi(int fontEntry, const DesignColors* colors, const wchar_t* text);
-
-LayoutSeams g_LayoutSeams = {MeasureWithGdi, nullptr};
+LayoutSeams g_LayoutSeams = {MeasureText, nullptr};
 
 // --- scaling --------------------------------------------------------------------------
-
-int ScaleForDpi(int value, int dpi) { return dpi > 96 ? value * dpi / 96 : value; }
 
 static int CurrentDpi() { return g_App.Design.Dpi > 0 ? g_App.Design.Dpi : 96; }
 static int S(int v) { return ScaleForDpi(v, CurrentDpi()); }
 // Joins of one pixel stay one pixel at every DPI.
 static int ScaleOffset(int v) { return (v >= -1 && v <= 1) ? v : S(v); }
 
-const ViewModeDesign* ActiveDesign() {
+// The view-mode design the layout uses (Status bit 0).
+static const ViewModeDesign* ActiveDesign() {
   return &g_App.Design.ViewMode[(g_App.Settings.Status & STATUS_VIEWMODE2) ? 1 : 0];
 }
 
@@ -143,18 +141,6 @@ static void ArrangeAll(int slot) {
 }
 
 // --- tab strip measurement ------------------------------------------------------------
-
-static SIZE MeasureWithGdi(int fontEntry, const DesignColors*, const wchar_t* text) {
-  SIZE size = {0, 0};
-  if (!text || !*text) return size;
-  static HDC dc = CreateCompatibleDC(nullptr);
-  if (!dc) return size;
-  HFONT font = fontEntry >= 0 && fontEntry < FONT_COUNT ? ActiveDesign()->Fonts[fontEntry].Font : nullptr;
-  HGDIOBJ old = SelectObject(dc, font ? (HGDIOBJ)font : GetStockObject(DEFAULT_GUI_FONT));
-  GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
-  SelectObject(dc, old);
-  return size;
-}
 
 int MeasureTabWidth(const PageDesign* design, const wchar_t* name) {
   const ViewModeDesign* d = ActiveDesign();

@@ -50,8 +50,8 @@ struct LayoutState {
   FaceImages Faces;
 };
 
-// Text measurement the tab widths rely on; the drawing code may replace it
-// with its own so that measuring and drawing agree.
+// Text measurement the tab widths rely on (the drawing code's, so that
+// measuring and drawing agree); tests put their own in.
 struct LayoutSeams {
   SIZE (*MeasureText)(int fontEntry, const DesignColors* colors, const wchar_t* text);
   // Rebuilds the cached images and pushes the window after a layout.
@@ -59,8 +59,6 @@ struct LayoutSeams {
 };
 extern LayoutSeams g_LayoutSeams;
 
-// S(v): a design size at 96 DPI for the given DPI (truncating).
-int ScaleForDpi(int value, int dpi);
 int GetWindowDpi(HWND window, HMONITOR monitor);
 
 void ApplyDesign();
@@ -75,7 +73,5 @@ int GetArrangeCoord(int base, UINT code);
 int MeasureTabWidth(const PageDesign* design, const wchar_t* name);
 int CalcTabStripHeight(int width);
 int CalcTabStripWidth();
-// The view-mode design the layout uses (Status bit 0).
-const ViewModeDesign* ActiveDesign();
 // Frees the tab and cell tables.
 void FreeLayout();
