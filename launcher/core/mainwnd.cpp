@@ -199,6 +199,9 @@ static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lPar
     case WMA_CLOSEMENUS:
       CloseMenusNow();
       return 0;
+    case WMA_UPDATEICONS:
+      UpdateAllIcons();
+      return 0;
     case WMA_ADMINERROR:
       if (wParam == 3) {
         ShowMessage(IDS_ERR_HOOK, MB_ICONERROR);

@@ -11,6 +11,8 @@
 #include "core/ticker.h"
 #include "core/winhelpers.h"
 #include "resources/resource.h"
+#include "store/items.h"
+#include "store/outlets.h"
 #include "store/settings.h"
 
 TrayOutlets g_TrayOutlets;
@@ -80,8 +82,16 @@ static int LoadIconFile(const wchar_t* file) {
   TrayState& t = Tr();
   int count = (int)ExtractIconExW(file, -1, nullptr, nullptr, 0);
   if (!IconFileCountUsable(count) || !SizeIconArray(count)) return 0;
-  int got = (int)ExtractIconExW(file, 0, nullptr, t.Icons, (UINT)count);
-  if (got == count) return 1;
+  // Large ones too: some systems hand out no small icons without them.
+  HICON* large = (HICON*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, count * sizeof(HICON));
+  if (!large) return 0;
+  int got = (int)ExtractIconExW(file, 0, large, t.Icons, (UINT)count);
+  for (int i = 0; i < count; ++i)
+    if (large[i]) DestroyIcon(large[i]);
+  HeapFree(GetProcessHeap(), 0, large);
+  int complete = got >= count;
+  for (int i = 0; complete && i < count; ++i) complete = t.Icons[i] != nullptr;
+  if (complete) return 1;
   DestroyIconsOfSet();
   return 0;
 }
@@ -198,6 +208,23 @@ void AdvanceTrayAnimation() {
   if (InterlockedDecrement(&t.Countdown) > 0) return;
   InterlockedExchange(&t.Countdown, 1);
   if (!IsOneShot() && TrayWanted()) SetTrayIconState(TRAY_NEXT);
+}
+
+void UpdateAllIcons() {
+  HCURSOR before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  int tray = !IsOneShot() && TrayWanted();
+  if (tray) SetTrayIconState(TRAY_ANIMATE);
+  ShowBalloonTextId(IDS_UPDATING_ICONS, 0);
+  if (g_StoreOutlets.SaveIconCache) g_StoreOutlets.SaveIconCache(1);
+  if (g_StoreOutlets.CalcMainWindowLayout) g_StoreOutlets.CalcMainWindowLayout();
+  if (g_StoreOutlets.RepaintMainWindow) g_StoreOutlets.RepaintMainWindow(RP_FRAME | RP_TABS | RP_BUTTONS | RP_PUSH);
+  if (g_StoreOutlets.PostResearch) g_StoreOutlets.PostResearch();
+  ShowBalloonTip(L"", L"", 0);
+  if (tray) SetTrayIconState(TRAY_STOP);
+  if (g_StoreOutlets.UpdateCursor)
+    g_StoreOutlets.UpdateCursor(0);
+  else
+    SetCursor(before);
 }
 
 void SetTrayBusyPicture(int busy) {

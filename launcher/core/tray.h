@@ -78,6 +78,9 @@ void SetTrayBusyPicture(int busy);
 void OnTrayMessage(UINT mouseMessage);
 // Timer 5: the single click on the tray icon waited for a double click.
 void OnTrayClickTimer();
+// WMA_UPDATEICONS: the icon cache rebuilt with the tray icon animating and
+// a balloon saying so.
+void UpdateAllIcons();
 // "TaskbarCreated": the shell restarted, the icon is added again.
 void OnTaskbarCreated();
 
