@@ -63,6 +63,12 @@ static int RealExplorerPlace(HWND w, POINT pt, UINT bits, int action) {
   VnIsExplorerWindowFn f = g_Hook.IsExplorerWindow;
   return f ? f(w, pt, bits, action) : -1;
 }
+// The button runs from the window's message loop (WMA_EXECUTE), fetched
+// again by list and index there, as hot-edge buttons do.
+static void RealLaunch(ButtonInfo* item, UINT flags) {
+  if (item && g_App.MainWnd)
+    PostMessageW(g_App.MainWnd, WMA_EXECUTE, (WPARAM)(((UINT)item->List << 16) | (item->Index & 0xFFFF)), flags);
+}
 static BOOL RealScreenToClient(HWND w, POINT* pt) { return ScreenToClient(w, pt); }
 static SHORT RealKeyState(int vk) { return GetAsyncKeyState(vk); }
 static UINT RealSuspendWord() { return (UINT)g_App.Hooks.SuspendWord; }
@@ -77,6 +83,7 @@ void InitTriggerPlatform() {
   TriggerPlatform& p = g_TriggerPlatform;
   p.Tick = RealTick;
   p.Show = ShowLauncher;
+  p.Launch = RealLaunch;
   p.SetTimer = RealSetTimer;
   p.KillTimer = RealKillTimer;
   p.Post = RealPost;
