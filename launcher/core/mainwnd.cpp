@@ -295,11 +295,7 @@ LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_PAINT:
       if (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYERED) break;
-      {
-        PAINTSTRUCT ps;
-        BeginPaint(w, &ps);
-        EndPaint(w, &ps);
-      }
+      PaintMainWindow(w);
       return 0;
     case WM_ENDSESSION:
       WritePendingSettings();

@@ -372,6 +372,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   for (int i = 0; i < FONT_COUNT; i++) RecreateFont(i, 0);
   g_StoreOutlets.CalcMainWindowLayout = CalcMainWindowLayout;
   g_StoreOutlets.LayoutTabs = RelayoutTabs;
+  InstallRenderOutlets();
   ApplyDesign();
   LoadStartTrayIcons();
   g_BackupSeams.SetTrayBusy = SetTrayBusyPicture;
@@ -437,6 +438,7 @@ void ShutdownLauncher(int normalEnd) {
     c.OleReady = 0;
   }
   FreeLayout();
+  FreeDrawingResources();
   FreeLanguageLibrary();
   if ((g_App.Settings.DispOption & DISP_TRAY_ICON) && !(g_App.RunState & RS_N_MODE)) SetTrayIconState(TRAY_DELETE);
   FreeTrayIcons();

@@ -1,7 +1,11 @@
 #include "render/backbuffer.h"
 #include "core/state.h"
 #include "render/draw.h"
+#include "render/layout.h"
+#include "render/paint.h"
+#include "render/skin.h"
 #include "store/items.h"
+#include "store/outlets.h"
 
 int LayeredMode() { return g_App.Api.UpdateLayeredWindow != nullptr; }
 
@@ -62,13 +66,13 @@ void PushLayeredWindow(HWND window, HDC source, int, BYTE alpha) {
   POINT pos = {r.left, r.top}, origin = {0, 0};
   SIZE size = {r.right - r.left, r.bottom - r.top};
   HDC screen = GetDC(nullptr);
-  if (g_App.Render.SkinMode == SKINMODE_ALPHA) {
+  if (g_App.Skin.TransparencyMode == SKINMODE_ALPHA) {
     BLENDFUNCTION bf = {AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
     g_App.Api.UpdateLayeredWindow(window, screen, &pos, &size, source, &origin, 0, &bf, ULW_ALPHA);
   } else {
     // Classic look and colour-key skins: the clipping colour is cut out.
     BLENDFUNCTION bf = {AC_SRC_OVER, 0, alpha, 0};
-    g_App.Api.UpdateLayeredWindow(window, screen, &pos, &size, source, &origin, g_App.Render.ClipColor, &bf,
+    g_App.Api.UpdateLayeredWindow(window, screen, &pos, &size, source, &origin, g_App.Skin.ClipColor, &bf,
                                   ULW_COLORKEY | ULW_ALPHA);
   }
   if (screen) ReleaseDC(nullptr, screen);
@@ -101,7 +105,7 @@ int UpdateWindowAlpha() {
 int PagesShareButtonDesign() {
   const ItemStore& s = g_App.Store;
   if (s.PageCount <= 1) return 1;
-  bool skin = g_App.Render.SkinMode != SKINMODE_NONE || g_App.SkinName[0];
+  bool skin = HasSkin();
   for (int p = 1; p < s.PageCount; p++) {
     for (int k = 0; k < PD_COUNT; k++) {
       const DesignColors& a = s.Pages[0].Design.Sets[k];
@@ -126,4 +130,255 @@ void FreeDrawingResources() {
   FreeImageCache(&r.LockedFaces);
   FreeImageCache(&r.LockMarker);
   FreeImageCache(&r.Back);
+}
+
+// ---------------------------------------------------------------------------
+// Cache builders
+
+static int S(int v) { return ScaleForDpi(v, LauncherDpi()); }
+
+// A new cache of the size, prepared like every face image: filled with the
+// clipping colour for colour-key skins, HALFTONE stretching.
+static void InvalidateInclusive(HWND w, const RECT& r) {
+  RECT e = {r.left, r.top, r.right + 1, r.bottom + 1};
+  InvalidateRect(w, &e, TRUE);
+}
+
+static int PrepareCache(ImageCache* cache, int width, int height) {
+  if (!MakeImageCache(g_App.MainWnd, cache, width, height)) return 0;
+  SetStretchBltMode(cache->Dc, HALFTONE);
+  SetBrushOrgEx(cache->Dc, 0, 0, nullptr);
+  if (g_App.Skin.TransparencyMode == SKINMODE_CLIPPING) {
+    RECT all = {0, 0, width, height};
+    HBRUSH b = CreateSolidBrush(g_App.Skin.ClipColor);
+    FillRect(cache->Dc, &all, b);
+    DeleteObject(b);
+  }
+  return 1;
+}
+
+static ClassicLook CurrentClassicLook() {
+  const DesignColors& w = g_App.Design.Window;
+  ClassicLook l = {};
+  l.Flag = w.Flag;
+  l.BG1 = w.BG1;
+  l.BG2 = w.BG2;
+  l.Frame1 = w.Frame1;
+  l.Frame2 = w.Frame2;
+  l.Shade1 = g_App.Render.Shade1;
+  l.Shade2 = g_App.Render.Shade2;
+  l.Client = RECT{0, 0, g_App.Layout.Width - 1, g_App.Layout.Height - 1};
+  return l;
+}
+
+// One piece at its target: skin image or classic face.
+static void DrawPiece(HDC dc, int slot, const ClassicLook& look) {
+  const RECT& t = g_App.Skin.Slots[slot].Target;
+  if (t.right < t.left || t.bottom < t.top) return;
+  // Skin images are drawn by the skin image code; without it every piece
+  // takes its classic face.
+  DrawClassicPiece(dc, slot, t, look);
+}
+
+void BuildWindowBackground() {
+  RenderState& r = g_App.Render;
+  ComputeClassicShades(g_App.Design.Window.BG1, g_App.Design.Window.BG2, &r.Shade1, &r.Shade2);
+  ImageCache c = r.Background;
+  ImageCache fresh = {};
+  if (!PrepareCache(&fresh, g_App.Layout.Width, g_App.Layout.Height)) return;
+  (void)c;
+  FreeImageCache(&r.Background);
+  r.Background = fresh;
+  ClassicLook look = CurrentClassicLook();
+  static const int kPieces[] = {SLOT_BACKGROUND, SLOT_FRAMELEFT, SLOT_FRAMERIGHT, SLOT_FRAMETOP,
+                                SLOT_FRAMEBOTTOM, SLOT_CAPTION, SLOT_TABAREA, SLOT_BUTTONAREA};
+  for (int slot : kPieces) DrawPiece(r.Background.Dc, slot, look);
+}
+
+void BuildSystemButtonImages() {
+  static const int kPieces[SYSBTN_COUNT] = {SLOT_CLOSEBUTTON, SLOT_PINBUTTON, SLOT_MODEBUTTON, SLOT_SEARCHBUTTON};
+  RenderState& r = g_App.Render;
+  ClassicLook look = CurrentClassicLook();
+  for (int i = 0; i < SYSBTN_COUNT; i++) {
+    int piece = kPieces[i];
+    SkinSlot* slots = g_App.Skin.Slots;
+    RECT home = slots[piece].Target;
+    int w = home.right - home.left + 1, h = home.bottom - home.top + 1;
+    int states = i == SYSBTN_CLOSE ? 3 : 4;
+    ImageCache fresh = {};
+    if (w <= 0 || h <= 0 || !PrepareCache(&fresh, w, states * h)) {
+      FreeImageCache(&r.SysButtons[i]);
+      continue;
+    }
+    for (int k = 0; k < states; k++) {
+      int top = k * h;
+      if (i == SYSBTN_CLOSE && !HasSkin() && r.Background.Dc)
+        BitBlt(fresh.Dc, 0, top, w, h, r.Background.Dc, home.left, home.top, SRCCOPY);
+      slots[piece + k].Target = RECT{0, top, w - 1, top + h - 1};
+      DrawClassicPiece(fresh.Dc, piece + k, slots[piece + k].Target, look);
+    }
+    slots[piece].Target = home;
+    FreeImageCache(&r.SysButtons[i]);
+    r.SysButtons[i] = fresh;
+  }
+  LayoutState& L = g_App.Layout;
+  for (int i = 0; i < SYSBTN_COUNT; i++) {
+    L.Faces.Dc[FACE_CLOSE + i] = r.SysButtons[i].Dc;
+    L.Faces.Bitmap[FACE_CLOSE + i] = r.SysButtons[i].Bitmap;
+  }
+}
+
+void BuildTabImages() {
+  RenderState& r = g_App.Render;
+  const LayoutState& L = g_App.Layout;
+  int pages = g_App.Store.PageCount < L.TabRectCount ? g_App.Store.PageCount : L.TabRectCount;
+  int rowH = S(ActiveDesign()->TabSizeY);
+  int width = 0;
+  for (int p = 0; p < pages; p++) {
+    int w = L.TabRects[p].right - L.TabRects[p].left + 1;
+    if (w > width) width = w;
+  }
+  ImageCache fresh = {};
+  if (pages > 0 && PrepareCache(&fresh, width, pages * 3 * rowH)) {
+    for (int p = 0; p < pages; p++) {
+      int w = L.TabRects[p].right - L.TabRects[p].left + 1;
+      const PageDesign& d = g_App.Store.Pages[p].Design;
+      for (int s = 0; s < 3; s++) {
+        int top = (3 * p + s) * rowH;
+        DrawPartFace(fresh.Dc, RECT{0, top, w - 1, top + rowH - 1}, 0, &d.Sets[PD_TABN + s], s);
+      }
+    }
+    FreeImageCache(&r.TabFaces);
+    r.TabFaces = fresh;
+  } else if (pages == 0) {
+    FreeImageCache(&r.TabFaces);
+  }
+  g_App.Layout.Faces.Dc[FACE_TABS] = r.TabFaces.Dc;
+  g_App.Layout.Faces.Bitmap[FACE_TABS] = r.TabFaces.Bitmap;
+}
+
+// Button faces (part 1) or locked-button faces (part 2): one column per page
+// unless every page shares the designs.
+static void BuildButtonFaces(int part, ImageCache* cache) {
+  const ViewModeDesign* v = ActiveDesign();
+  int w = S(v->ButtonSizeX), h = S(v->ButtonSizeY);
+  int pages = g_App.Store.PageCount;
+  int columns = g_App.Render.SharedDesign || pages < 1 ? 1 : pages;
+  ImageCache fresh = {};
+  if (!PrepareCache(&fresh, columns * w, 3 * h)) return;
+  for (int c = 0; c < columns; c++) {
+    const PageDesign& d = pages > 0 ? g_App.Store.Pages[c].Design : g_App.Design.PageDefault;
+    for (int s = 0; s < 3; s++)
+      DrawPartFace(fresh.Dc, RECT{c * w, s * h, c * w + w - 1, s * h + h - 1}, part, &d.Sets[PD_BUTTONN + s], s);
+  }
+  FreeImageCache(cache);
+  *cache = fresh;
+}
+
+void BuildBackgroundBitmaps() {
+  RenderState& r = g_App.Render;
+  r.SharedDesign = PagesShareButtonDesign();
+  BuildButtonFaces(1, &r.ButtonFaces);
+  // Locked-button faces and the lock marker come from skin images only.
+  FreeImageCache(&r.LockedFaces);
+  FreeImageCache(&r.LockMarker);
+  FaceImages& f = g_App.Layout.Faces;
+  f.SharedDesign = r.SharedDesign;
+  f.Dc[FACE_BUTTONS] = r.ButtonFaces.Dc;
+  f.Bitmap[FACE_BUTTONS] = r.ButtonFaces.Bitmap;
+  f.Dc[FACE_LOCKEDBUTTONS] = nullptr;
+  f.Bitmap[FACE_LOCKEDBUTTONS] = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Repainting
+
+void RepaintMainWindow(UINT flags) {
+  RenderState& r = g_App.Render;
+  HWND w = g_App.MainWnd;
+  if (LayeredMode()) {
+    if (!r.Back.Dc) return;
+    RECT all = {0, 0, g_App.Layout.Width - 1, g_App.Layout.Height - 1};
+    if (flags & RP_FRAME) {
+      if (r.Background.Dc)
+        BitBlt(r.Back.Dc, 0, 0, g_App.Layout.Width, g_App.Layout.Height, r.Background.Dc, 0, 0, SRCCOPY);
+      DrawCaption(r.Back.Dc, nullptr, 0);
+      for (int piece : {SLOT_CLOSEBUTTON, SLOT_PINBUTTON, SLOT_MODEBUTTON, SLOT_SEARCHBUTTON})
+        DrawSystemButton(piece, r.Back.Dc, nullptr, SystemButtonState(piece), 0);
+    }
+    if (flags & RP_TABS) DrawTabStrip(r.Back.Dc, &all);
+    if (flags & RP_BUTTONS) DrawButtonArea(r.Back.Dc, &all);
+    if (flags & RP_PUSH) PushLayeredWindow(w, r.Back.Dc, 0, r.Alpha);
+    return;
+  }
+  if (!w) return;
+  if (flags & RP_FRAME) {
+    InvalidateRect(w, nullptr, TRUE);
+  } else {
+    if (flags & RP_TABS) InvalidateInclusive(w, g_App.Skin.Slots[SLOT_TABAREA].Target);
+    if (flags & RP_BUTTONS) InvalidateInclusive(w, g_App.Skin.Slots[SLOT_BUTTONAREA].Target);
+  }
+  UpdateWindow(w);
+}
+
+// Composes the whole window into dc from the caches.
+static void ComposeWindow(HDC dc) {
+  const RenderState& r = g_App.Render;
+  RECT all = {0, 0, g_App.Layout.Width - 1, g_App.Layout.Height - 1};
+  if (r.Background.Dc) BitBlt(dc, 0, 0, g_App.Layout.Width, g_App.Layout.Height, r.Background.Dc, 0, 0, SRCCOPY);
+  DrawCaption(dc, nullptr, 0);
+  for (int piece : {SLOT_CLOSEBUTTON, SLOT_PINBUTTON, SLOT_MODEBUTTON, SLOT_SEARCHBUTTON})
+    DrawSystemButton(piece, dc, nullptr, SystemButtonState(piece), 0);
+  DrawTabStrip(dc, &all);
+  DrawButtonArea(dc, &all);
+}
+
+void PaintMainWindow(HWND window) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  if (!dc) return;
+  // Composed off screen first so the window never shows half a frame.
+  ImageCache frame = {};
+  if (MakeImageCache(window, &frame, g_App.Layout.Width, g_App.Layout.Height)) {
+    ComposeWindow(frame.Dc);
+    BitBlt(dc, 0, 0, frame.Width, frame.Height, frame.Dc, 0, 0, SRCCOPY);
+    FreeImageCache(&frame);
+  }
+  EndPaint(window, &ps);
+}
+
+void UpdateWindowAfterLayout() {
+  BuildWindowBackground();
+  BuildSystemButtonImages();
+  BuildTabImages();
+  BuildBackgroundBitmaps();
+  RenderState& r = g_App.Render;
+  if (!LayeredMode()) {
+    FreeImageCache(&r.Back);
+    UpdateWindowAlpha();
+    RepaintMainWindow(RP_FRAME | RP_TABS | RP_BUTTONS);
+    return;
+  }
+  r.Alpha = ComputeWindowAlpha();
+  if (!MakeImageCache(g_App.MainWnd, &r.Back, g_App.Layout.Width, g_App.Layout.Height)) return;
+  RepaintMainWindow(RP_FRAME | RP_TABS | RP_BUTTONS | RP_PUSH);
+}
+
+// ---------------------------------------------------------------------------
+// Hooks into the layout and the store
+
+static void DrawStoreButton(int cell, int state) { DrawButton(nullptr, cell, state, 1, 1); }
+static void ResetCaption() {
+  g_App.Render.CaptionText = nullptr;
+  DrawCaption(nullptr, nullptr, 1);
+}
+
+void InstallRenderOutlets() {
+  g_LayoutSeams.MeasureText = MeasureText;
+  g_LayoutSeams.RefreshImages = UpdateWindowAfterLayout;
+  g_StoreOutlets.RepaintMainWindow = RepaintMainWindow;
+  g_StoreOutlets.DrawButton = DrawStoreButton;
+  g_StoreOutlets.BuildTabImages = BuildTabImages;
+  g_StoreOutlets.BuildBackgroundBitmaps = BuildBackgroundBitmaps;
+  g_StoreOutlets.ResetCaption = ResetCaption;
 }

@@ -31,20 +31,9 @@ struct RenderState {
   BYTE Alpha;        // constant alpha of every push
   COLORREF Shade1, Shade2;  // tab-area shades of the classic look
 
-  int HoverTab = -1;
   int SysButtonState[SYSBTN_COUNT];
   const wchar_t* CaptionText;  // null = the Caption setting
   wchar_t CaptionBuffer[kCaptionChars];
-
-  // What a skin sets; the classic look's values until one is loaded.
-  int SkinMode;          // SKINMODE_*
-  COLORREF ClipColor = RGB(255, 0, 255);
-  POINT ShiftHover;      // icon and text shift of a hovered button
-  POINT ShiftDown = {1, 1};
-  int LockZOrder;        // 0 marker on top, 1 under the icon, 2 under the face
-  int NoCaptionText;     // the skin suppresses the caption text
-  int TabTextFromSkin;   // the tab image has 3 rows, not 4
-  int TabDesigns = 1, ButtonDesigns = 1, LockedDesigns = 1;
 };
 
 // RepaintMainWindow flags (RP_FRAME, RP_TABS, RP_BUTTONS, RP_PUSH of the store).
@@ -69,6 +58,10 @@ void BuildBackgroundBitmaps();
 void UpdateWindowAfterLayout();
 // WM_PAINT of a window that is not layered.
 void PaintMainWindow(HWND window);
+
+// Gives the layout the text measurement and image refresh of the drawing
+// code, and the store its repaint calls.
+void InstallRenderOutlets();
 
 // 1 when every page's button designs equal page 0's in the compared fields.
 int PagesShareButtonDesign();

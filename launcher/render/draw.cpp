@@ -7,14 +7,11 @@
 #include "core/state.h"
 #include "store/items.h"
 
-int ScaleForDpi(int value, int dpi) { return dpi > 96 ? value * dpi / 96 : value; }
-
 int LauncherDpi() { return g_App.Design.Dpi > 0 ? g_App.Design.Dpi : 96; }
 
-int CurrentSkinMode() { return g_App.Render.SkinMode; }
+int CurrentSkinMode() { return g_App.Skin.TransparencyMode; }
 
-static int ActiveMode() { return (g_App.Settings.Status & STATUS_VIEWMODE2) ? 1 : 0; }
-static const ViewModeDesign& ActiveDesign() { return g_App.Design.ViewMode[ActiveMode()]; }
+static const ViewModeDesign& Active() { return *ActiveDesign(); }
 
 // Fills an inclusive rectangle.
 static void FillSolid(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
@@ -291,10 +288,10 @@ void DrawClassicLine(HDC dc, const RECT& rect, const DesignColors* d, int state)
 void BlitSkinPiece(HDC dest, int x, int y, int w, int h, HDC source, int sx, int sy, int sw, int sh,
                    int alphaAllowed) {
   if (!dest || !source) return;
-  const RenderState& rs = g_App.Render;
-  if (rs.SkinMode == SKINMODE_CLIPPING && g_App.Api.TransparentBlt) {
+  const SkinSettings& rs = g_App.Skin;
+  if (rs.TransparencyMode == SKINMODE_CLIPPING && g_App.Api.TransparentBlt) {
     if (g_App.Api.TransparentBlt(dest, x, y, w, h, source, sx, sy, sw, sh, rs.ClipColor)) return;
-  } else if (rs.SkinMode == SKINMODE_ALPHA && alphaAllowed && g_App.Api.AlphaBlend) {
+  } else if (rs.TransparencyMode == SKINMODE_ALPHA && alphaAllowed && g_App.Api.AlphaBlend) {
     BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     if (g_App.Api.AlphaBlend(dest, x, y, w, h, source, sx, sy, sw, sh, bf)) return;
   }
@@ -315,7 +312,7 @@ int NeedsDecoratedText(const FontEntry* font, const DesignColors* d) {
 
 static const FontEntry* FontOf(int font) {
   if (font < 0 || font >= FONT_COUNT) return nullptr;
-  return &ActiveDesign().Fonts[font];
+  return &Active().Fonts[font];
 }
 
 int GetTextLogfont(HDC dc, HFONT font, LOGFONTW* out) {
@@ -504,7 +501,7 @@ void DrawPartFace(HDC dc, const RECT& rect, int part, const DesignColors* d, int
 
 void DrawTabText(HDC dc, const RECT& tab, const wchar_t* text, const DesignColors* design, int state) {
   if (!text || !*text) return;
-  const ViewModeDesign& v = ActiveDesign();
+  const ViewModeDesign& v = Active();
   int dpi = LauncherDpi();
   const RECT& m = v.Margin[MARGIN_TABTEXT];
   RECT r = {tab.left + ScaleForDpi(m.left, dpi), tab.top + ScaleForDpi(m.top, dpi),
@@ -517,15 +514,15 @@ void DrawTabText(HDC dc, const RECT& tab, const wchar_t* text, const DesignColor
 
 static POINT ShiftOf(int state) {
   POINT none = {0, 0};
-  if (state == 1) return g_App.Render.ShiftHover;
-  if (state == 2) return g_App.Render.ShiftDown;
+  if (state == 1) return g_App.Skin.ShiftHover;
+  if (state == 2) return g_App.Skin.ShiftDown;
   return none;
 }
 
 void DrawButtonIcon(HDC dc, const RECT& cell, POINT* at, HICON icon, int state, const OverlaySetting* overlay,
                     int dpi) {
   if (dpi <= 0) dpi = LauncherDpi();
-  const ViewModeDesign& v = ActiveDesign();
+  const ViewModeDesign& v = Active();
   const RECT& m = v.Margin[MARGIN_BUTTONICON];
   int size = v.IconSizeDisp;
   int centre = m.top + (v.ButtonSizeY - m.bottom - m.top - size) / 2;
@@ -609,7 +606,7 @@ void DrawButtonText(HDC dc, const RECT& cell, POINT icon, const wchar_t* text, c
                     int state, int dpi) {
   if (!dc || !text || !*text) return;
   if (dpi <= 0) dpi = LauncherDpi();
-  const ViewModeDesign& v = ActiveDesign();
+  const ViewModeDesign& v = Active();
   const RECT& im = v.Margin[MARGIN_BUTTONICON];
   const RECT& tm = v.Margin[MARGIN_BUTTONTEXT];
   int size = v.IconSizeDisp;

@@ -30,6 +30,7 @@ class DrawTest : public ::testing::Test {
     g_App.Design = DesignState{};
     g_App.Render = RenderState{};
     g_App.Settings.Status = 0;
+    SetClassicLook();
     ResetViewModeDesign();
     InitPageDesign(&g_App.Design.PageDefault);
     g_App.Design.Dpi = 96;
@@ -40,6 +41,7 @@ class DrawTest : public ::testing::Test {
         if (f.Font) DeleteObject(f.Font);
     g_App.Design = DesignState{};
     g_App.Render = RenderState{};
+    SetClassicLook();
   }
   // Gives every font of the active design a face that the test prefix has.
   void MakeFonts(const wchar_t* face = L"Tahoma") {
@@ -93,7 +95,7 @@ TEST_F(DrawTest, ArrowWithAnUnknownDirectionDrawsNothing) {
 }
 
 TEST_F(DrawTest, ArrowInAnAlphaSkinIsDrawnWithGdiplusInTheSameShape) {
-  g_App.Render.SkinMode = SKINMODE_ALPHA;
+  g_App.Skin.TransparencyMode = SKINMODE_ALPHA;
   Canvas cv(40, 30);
   DrawArrow(cv.Dc, RECT{10, 0, 24, 19}, ARROW_RIGHT, 7, 4, kRed, 96, 0);
   // Smoothed edges may blend; the inside is the colour and the tip region
@@ -435,7 +437,7 @@ TEST_F(DrawTest, DecoratedTextIsChosenByTheDesignAndFont) {
   for (const Case& c : cases) {
     d.Flag = c.flag;
     d.ShadowAlpha = c.alpha;
-    g_App.Render.SkinMode = c.skin;
+    g_App.Skin.TransparencyMode = c.skin;
     EXPECT_EQ(NeedsDecoratedText(c.font, &d), c.expect) << c.flag << " " << c.alpha << " " << c.skin;
   }
 }

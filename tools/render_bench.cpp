@@ -1,0 +1,59 @@
+// Render benchmark: ApplyDesign and a full repaint of a 10 x 10 grid on 100
+// pages (every page with its own button colours, so the faces are 100
+// columns wide), a hover change, and a show/hide cycle of the window.
+#include "core/showhide.h"
+#include "render/paint.h"
+#include "tools/render_scene.h"
+
+static double Now() {
+  static LARGE_INTEGER f = [] {
+    LARGE_INTEGER q;
+    QueryPerformanceFrequency(&q);
+    return q;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t.QuadPart * 1000.0 / f.QuadPart;
+}
+
+template <class F>
+static double Time(int rounds, F f) {
+  double start = Now();
+  for (int i = 0; i < rounds; i++) f();
+  return (Now() - start) / rounds;
+}
+
+int wmain() {
+  RenderScene scene;
+  scene.Pages = 100;
+  scene.Buttons = 100;
+  scene.Columns = 10;
+  scene.Rows = 10;
+  if (!BuildRenderScene(scene)) {
+    fprintf(stderr, "render_bench: the window could not be built\n");
+    return 1;
+  }
+  for (int p = 0; p < g_App.Store.PageCount; p++) {
+    DesignColors& d = g_App.Store.Pages[p].Design.Sets[PD_BUTTONN];
+    d.BG2 = RGB(p, 0x80, 0xA0);
+  }
+  const int rounds = 20;
+  double apply = Time(rounds, [] { ApplyDesign(); });
+  double repaint = Time(rounds, [] { RepaintMainWindow(RP_FRAME | RP_TABS | RP_BUTTONS | RP_PUSH); });
+  double buttons = Time(rounds, [] { RepaintMainWindow(RP_BUTTONS | RP_PUSH); });
+  int cell = 0;
+  double hover = Time(rounds * 5, [&cell] { SetHoverButton(cell++ % 100, 0); });
+  double showHide = Time(rounds, [] {
+    ShowLauncher(3, 0, 0, -1, 0);
+    HideLauncher(0, 0, 0);
+  });
+  printf("window %d x %d, %d pages, %d x %d cells, face columns %d\n", g_App.Layout.Width, g_App.Layout.Height,
+         g_App.Store.PageCount, g_App.Layout.CellColumns, g_App.Layout.CellRows,
+         g_App.Render.SharedDesign ? 1 : g_App.Store.PageCount);
+  printf("ApplyDesign (layout, caches, repaint, push): %8.3f ms\n", apply);
+  printf("full repaint + push:                         %8.3f ms\n", repaint);
+  printf("button area repaint + push:                  %8.3f ms\n", buttons);
+  printf("hover change (two cells, caption, push):     %8.3f ms\n", hover);
+  printf("show/hide cycle:                             %8.3f ms\n", showHide);
+  return 0;
+}

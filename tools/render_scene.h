@@ -1,0 +1,128 @@
+// A launcher window built unshown for render tests, the dump tool and the
+// render benchmark: default settings and design, the classic look, pages
+// and buttons made here, laid out and drawn into the back buffer.
+#pragma once
+#include <objidl.h>
+#include <gdiplus.h>
+#include <windows.h>
+
+#include <stdio.h>
+
+#include "core/startup.h"
+#include "core/state.h"
+#include "render/backbuffer.h"
+#include "render/draw.h"
+#include "render/layout.h"
+#include "render/skin.h"
+#include "store/grid.h"
+#include "store/items.h"
+#include "store/lists.h"
+#include "store/settings.h"
+
+struct RenderScene {
+  int Pages = 1;        // pages P1..Pn
+  int Buttons = 3;      // buttons on the first page (in the first cells)
+  int LockedCell = -1;  // a locked button of page 1 at this cell, or none
+  int Columns = 0, Rows = 0;  // grid size; 0 = the design's
+  int Painted = 0;      // no layered window: the ordinary painted one
+  // Stands in for UpdateLayeredWindow when set (tests record the pushes).
+  BOOL(WINAPI* Push)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD) = nullptr;
+};
+
+// Starts GDI+ and registers the window classes once per process.
+inline void InitRenderProcess() {
+  static ULONG_PTR token = 0;
+  if (token) return;
+  Gdiplus::GdiplusStartupInput in;
+  Gdiplus::GdiplusStartup(&token, &in, nullptr);
+  g_App.Instance = GetModuleHandleW(nullptr);
+  BindOptionalFunctions();
+  RegisterWindowClasses(g_App.Instance);
+}
+
+inline ButtonInfo* AddSceneButton(int page, const wchar_t* name, int column, int row, UINT type) {
+  NewButtonTemplate t{};
+  t.Button.Type = type;
+  t.Button.Name = StoreDupString(name);
+  t.Button.Position[0] = t.Button.Position[1] = ItemPos{column, row};
+  t.Control = NBT_KEEP_FIELDS;
+  ButtonInfo* b = AddButton(&t, page);
+  if (!b) StoreFree(t.Button.Name);
+  return b;
+}
+
+// Builds the window of the scene and draws it; 0 on failure.
+inline int BuildRenderScene(const RenderScene& scene) {
+  InitRenderProcess();
+  static decltype(g_App.Api.UpdateLayeredWindow) ulw = g_App.Api.UpdateLayeredWindow;
+  g_App.Api.UpdateLayeredWindow = scene.Painted ? nullptr : scene.Push ? scene.Push : ulw;
+  ClearItemStore();
+  ResetSettings();
+  if (!g_App.Settings.Caption) g_App.Settings.Caption = StoreDupString(L"Vantrel");
+  ResetAllDesigns();
+  SetDefaultFonts(0);
+  SetDefaultFonts(1);
+  if (scene.Columns > 0) g_App.Design.ViewMode[0].ButtonNumX = scene.Columns;
+  if (scene.Rows > 0) g_App.Design.ViewMode[0].ButtonNumY = scene.Rows;
+  if (!g_App.MainWnd && !CreateMainWindow(g_App.Instance)) return 0;
+  g_App.Design.Dpi = GetWindowDpi(g_App.MainWnd, nullptr);
+  SetClassicLook();
+  SyncViewModeDesign(-1);
+  for (int i = 0; i < FONT_COUNT; i++) RecreateFont(i, 0);
+  InstallRenderOutlets();
+  for (int p = 0; p < scene.Pages; p++) {
+    wchar_t name[16];
+    swprintf(name, 16, L"P%d", p + 1);
+    if (AddPage(name) < 0) return 0;
+  }
+  const ViewModeDesign& v = g_App.Design.ViewMode[0];
+  for (int i = 0; i < scene.Buttons && scene.Pages > 0; i++) {
+    wchar_t name[32];
+    swprintf(name, 32, L"Button %d", i + 1);
+    if (!AddSceneButton(0, name, i % v.ButtonNumX, i / v.ButtonNumX, 1)) return 0;
+  }
+  if (scene.LockedCell >= 0 && scene.Pages > 0) {
+    ButtonInfo* b = AddSceneButton(0, L"Locked", scene.LockedCell % v.ButtonNumX,
+                                   scene.LockedCell / v.ButtonNumX, 1 | ITEM_LOCKED);
+    if (!b) return 0;
+    CollectLockedButtons();
+  }
+  g_App.Store.CurrentPage = g_App.Settings.LastPage = 0;
+  ApplyDesign();
+  return 1;
+}
+
+
+// Writes the back buffer as a 32-bit bottom-up BMP.
+inline int WriteBackBufferBmp(const wchar_t* path) {
+  const ImageCache& b = g_App.Render.Back;
+  if (!b.Bitmap) return 0;
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = b.Width;
+  bi.bmiHeader.biHeight = b.Height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  DWORD bytes = static_cast<DWORD>(b.Width) * b.Height * 4;
+  BYTE* px = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, bytes));
+  if (!px) return 0;
+  int ok = GetDIBits(b.Dc, b.Bitmap, 0, b.Height, px, &bi, DIB_RGB_COLORS) == b.Height;
+  // The back buffer carries no alpha in the classic look: make it opaque.
+  for (DWORD i = 3; i < bytes; i += 4) px[i] = 0xFF;
+  HANDLE f = ok ? CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr) : INVALID_HANDLE_VALUE;
+  if (f != INVALID_HANDLE_VALUE) {
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+    fh.bfSize = fh.bfOffBits + bytes;
+    DWORD n;
+    ok = WriteFile(f, &fh, sizeof fh, &n, nullptr) && WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr) &&
+         WriteFile(f, px, bytes, &n, nullptr);
+    CloseHandle(f);
+  } else {
+    ok = 0;
+  }
+  HeapFree(GetProcessHeap(), 0, px);
+  return ok;
+}
