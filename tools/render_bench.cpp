@@ -2,6 +2,7 @@
 // pages (every page with its own button colours, so the faces are 100
 // columns wide), a hover change, and a show/hide cycle of the window.
 #include "core/showhide.h"
+#include "core/switches.h"
 #include "render/paint.h"
 #include "tools/render_scene.h"
 
@@ -41,19 +42,33 @@ int wmain() {
   double apply = Time(rounds, [] { ApplyDesign(); });
   double repaint = Time(rounds, [] { RepaintMainWindow(RP_FRAME | RP_TABS | RP_BUTTONS | RP_PUSH); });
   double buttons = Time(rounds, [] { RepaintMainWindow(RP_BUTTONS | RP_PUSH); });
+  double compose = Time(rounds, [] { RepaintMainWindow(RP_FRAME | RP_TABS | RP_BUTTONS); });
+  double push = Time(rounds, [] { PushLayeredWindow(g_App.MainWnd, g_App.Render.Back.Dc, 0, 255); });
+  double oneButton = Time(rounds * 5, [] { DrawButton(g_App.Render.Back.Dc, 5, 0, 1, 0); });
   int cell = 0;
   double hover = Time(rounds * 5, [&cell] { SetHoverButton(cell++ % 100, 0); });
-  double showHide = Time(rounds, [] {
-    ShowLauncher(3, 0, 0, -1, 0);
+  double show = 0, hide = 0;
+  for (int i = 0; i < 5; i++) {
+    double t0 = Now();
+    ShowLauncher(3, 0, 0, kKeepCurrentPage, 0);
+    double t1 = Now();
     HideLauncher(0, 0, 0);
-  });
+    show += t1 - t0;
+    hide += Now() - t1;
+  }
+  show /= 5;
+  hide /= 5;
   printf("window %d x %d, %d pages, %d x %d cells, face columns %d\n", g_App.Layout.Width, g_App.Layout.Height,
          g_App.Store.PageCount, g_App.Layout.CellColumns, g_App.Layout.CellRows,
          g_App.Render.SharedDesign ? 1 : g_App.Store.PageCount);
   printf("ApplyDesign (layout, caches, repaint, push): %8.3f ms\n", apply);
   printf("full repaint + push:                         %8.3f ms\n", repaint);
+  printf("full repaint without push:                   %8.3f ms\n", compose);
+  printf("push alone (UpdateLayeredWindow):            %8.3f ms\n", push);
+  printf("one button:                                  %8.3f ms\n", oneButton);
   printf("button area repaint + push:                  %8.3f ms\n", buttons);
   printf("hover change (two cells, caption, push):     %8.3f ms\n", hover);
-  printf("show/hide cycle:                             %8.3f ms\n", showHide);
+  printf("show (placement, topmost, window shown):     %8.3f ms\n", show);
+  printf("hide:                                        %8.3f ms\n", hide);
   return 0;
 }
