@@ -40,6 +40,35 @@ static int MakeImageCache(HWND window, ImageCache* cache, int width, int height)
   return 1;
 }
 
+// The back buffer: a 32-bit DIB section, so that its alpha bytes can be set
+// before a colour-key push (GDI leaves them 0, which some systems take as
+// transparent even without per-pixel alpha).
+static int MakeBackBuffer(ImageCache* cache, int width, int height) {
+  if (width <= 0 || height <= 0) return 0;
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = dc ? CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+  if (!dc || !bmp) {
+    if (dc) DeleteDC(dc);
+    return 0;
+  }
+  FreeImageCache(cache);
+  cache->Dc = dc;
+  cache->Bitmap = bmp;
+  cache->OldBitmap = SelectObject(dc, bmp);
+  cache->Width = width;
+  cache->Height = height;
+  cache->Bits = static_cast<DWORD*>(bits);
+  return 1;
+}
+
 int CreateBackBuffer(HWND window, HDC* dc, HBITMAP* bitmap, int width, int height) {
   if (!dc || !bitmap) return 0;
   ImageCache c = {};
@@ -71,6 +100,11 @@ void PushLayeredWindow(HWND window, HDC source, int, BYTE alpha) {
     g_App.Api.UpdateLayeredWindow(window, screen, &pos, &size, source, &origin, 0, &bf, ULW_ALPHA);
   } else {
     // Classic look and colour-key skins: the clipping colour is cut out.
+    const ImageCache& back = g_App.Render.Back;
+    if (source == back.Dc && back.Bits) {
+      GdiFlush();
+      for (int i = 0, n = back.Width * back.Height; i < n; i++) back.Bits[i] |= 0xFF000000;
+    }
     BLENDFUNCTION bf = {AC_SRC_OVER, 0, alpha, 0};
     g_App.Api.UpdateLayeredWindow(window, screen, &pos, &size, source, &origin, g_App.Skin.ClipColor, &bf,
                                   ULW_COLORKEY | ULW_ALPHA);
@@ -360,7 +394,7 @@ void UpdateWindowAfterLayout() {
     return;
   }
   r.Alpha = ComputeWindowAlpha();
-  if (!MakeImageCache(g_App.MainWnd, &r.Back, g_App.Layout.Width, g_App.Layout.Height)) return;
+  if (!MakeBackBuffer(&r.Back, g_App.Layout.Width, g_App.Layout.Height)) return;
   RepaintMainWindow(RP_FRAME | RP_TABS | RP_BUTTONS | RP_PUSH);
 }
 

@@ -11,6 +11,7 @@ struct ImageCache {
   HBITMAP Bitmap;
   HGDIOBJ OldBitmap;
   int Width, Height;
+  DWORD* Bits;  // 32-bit top-down pixels when the bitmap is a DIB section
 };
 
 // System buttons in drawing order, and their skin pieces.

@@ -88,6 +88,9 @@ void ResetViewModeDesign() {
 void ResetAllDesigns() {
   ResetViewModeDesign();
   InitPageDesign(&g_App.Design.PageDefault);
+  // Pages made before (the first-run pages among them) would otherwise keep
+  // all-zero colours and draw black.
+  for (int i = 0; i < g_App.Store.PageCount; i++) InitPageDesign(&g_App.Store.Pages[i].Design);
 }
 
 int SyncViewModeDesign(int mode) {

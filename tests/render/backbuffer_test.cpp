@@ -86,6 +86,12 @@ TEST_F(BackBufferTest, DefaultWindowIsComposedAndPushedWithTheColourKey) {
   EXPECT_EQ(p.Flags, static_cast<DWORD>(ULW_COLORKEY | ULW_ALPHA));
   EXPECT_EQ(p.Blend.SourceConstantAlpha, 255);
   EXPECT_EQ(p.Blend.AlphaFormat, 0);
+  // Pushed opaque: GDI leaves the alpha bytes 0, which Wine's layered
+  // windows take as transparent even with a colour key.
+  ASSERT_TRUE(r.Back.Bits);
+  int clear = 0;
+  for (int i = 0; i < r.Back.Width * r.Back.Height; i++) clear += (r.Back.Bits[i] >> 24) != 0xFF;
+  EXPECT_EQ(clear, 0);
 
   Pixels px(r.Back);
   // The black outline round the whole window.

@@ -2,6 +2,7 @@
 
 #include "core/state.h"
 #include "render/design.h"
+#include "store/lists.h"
 
 namespace {
 
@@ -38,6 +39,24 @@ void ExpectColors(const DesignColors& c, UINT flag, COLORREF bg1, COLORREF bg2, 
   EXPECT_EQ(c.ShadowAlpha, 255);
   EXPECT_EQ(c.ShadowWidth, 1);
   EXPECT_EQ(c.Pattern, pattern);
+}
+
+TEST_F(DesignTest, ResetGivesEveryExistingPageTheDefaultColours) {
+  ClearItemStore();
+  ASSERT_EQ(AddPage(L"A"), 0);
+  ASSERT_EQ(AddPage(L"B"), 1);
+  // Pages as the first run makes them: zero-filled records.
+  memset(&g_App.Store.Pages[0].Design, 0, sizeof(PageDesign));
+  memset(&g_App.Store.Pages[1].Design, 0, sizeof(PageDesign));
+  g_App.Store.Pages[1].Design.Sets[PD_BUTTONN].Pattern = 2;
+  ResetAllDesigns();
+  for (int p = 0; p < 2; p++) {
+    SCOPED_TRACE(p);
+    const PageDesign& d = g_App.Store.Pages[p].Design;
+    ExpectColors(d.Sets[PD_TABN], 0x1, 0xCFCFCF, 0x606060, 0xFFFFFF, 0xFFFFFF, 0x202020, 0);
+    ExpectColors(d.Sets[PD_BUTTONN], 0x1, 0xFFFFFF, 0xA0A0A0, 0xFFFFFF, 0x202020, 0xFFFFFF, p == 1 ? 2 : 0);
+  }
+  ClearItemStore();
 }
 
 TEST_F(DesignTest, ResetGivesTheDefaultsOfBothViewModesAndTheWindow) {
