@@ -266,7 +266,7 @@ void BuildTabImages() {
   RenderState& r = g_App.Render;
   const LayoutState& L = g_App.Layout;
   int pages = g_App.Store.PageCount < L.TabRectCount ? g_App.Store.PageCount : L.TabRectCount;
-  int rowH = S(ActiveDesign()->TabSizeY);
+  int rowH = S(CurrentViewDesign()->TabSizeY);
   int width = 0;
   for (int p = 0; p < pages; p++) {
     int w = L.TabRects[p].right - L.TabRects[p].left + 1;
@@ -294,7 +294,7 @@ void BuildTabImages() {
 // Button faces (part 1) or locked-button faces (part 2): one column per page
 // unless every page shares the designs.
 static void BuildButtonFaces(int part, ImageCache* cache) {
-  const ViewModeDesign* v = ActiveDesign();
+  const ViewModeDesign* v = CurrentViewDesign();
   int w = S(v->ButtonSizeX), h = S(v->ButtonSizeY);
   int pages = g_App.Store.PageCount;
   int columns = g_App.Render.SharedDesign || pages < 1 ? 1 : pages;

@@ -7,11 +7,17 @@
 #include "core/state.h"
 #include "store/items.h"
 
+int ScaleForDpi(int value, int dpi) { return dpi > 96 ? value * dpi / 96 : value; }
+
 int LauncherDpi() { return g_App.Design.Dpi > 0 ? g_App.Design.Dpi : 96; }
 
 int CurrentSkinMode() { return g_App.Skin.TransparencyMode; }
 
-static const ViewModeDesign& Active() { return *ActiveDesign(); }
+const ViewModeDesign* CurrentViewDesign() {
+  return &g_App.Design.ViewMode[(g_App.Settings.Status & STATUS_VIEWMODE2) ? 1 : 0];
+}
+
+static const ViewModeDesign& Active() { return *CurrentViewDesign(); }
 
 // Fills an inclusive rectangle.
 static void FillSolid(HDC dc, int left, int top, int right, int bottom, COLORREF color) {

@@ -46,6 +46,8 @@ struct ClassicLook {
 int ScaleForDpi(int value, int dpi);
 // The launcher's DPI (96 until the layout has set one).
 int LauncherDpi();
+// The design of the view mode shown now (Status bit 0).
+const ViewModeDesign* CurrentViewDesign();
 // The transparency mode of the loaded skin (SKINMODE_NONE in the classic look).
 int CurrentSkinMode();
 

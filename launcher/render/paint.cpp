@@ -94,7 +94,7 @@ void DrawCaption(HDC given, const RECT* clip, int push) {
   const wchar_t* text = CurrentCaptionText();
   if (*text && (g_App.Settings.DispOption & (DISP_CAPTION_NAME | DISP_CAPTION_TIP | DISP_CAPTION_TEXT)) &&
       !(g_App.Skin.Flags & 0x2)) {
-    const ViewModeDesign* v = ActiveDesign();
+    const ViewModeDesign* v = CurrentViewDesign();
     const RECT& m = v->Margin[MARGIN_CAPTION];
     RECT r = {cap.left + S(m.left), cap.top + S(m.top), cap.right - S(m.right), cap.bottom - S(m.bottom)};
     UINT format = (v->Flag & 0x100) ? (DT_EDITCONTROL | DT_NOPREFIX | DT_WORDBREAK | DT_VCENTER)
@@ -171,7 +171,7 @@ void DrawTab(HDC given, int page, int state, int copyBackground) {
     int hadClip = saved ? GetClipRgn(dc, saved) : 0;
     IntersectClipRect(dc, clipRect.left, clipRect.top, clipRect.right, clipRect.bottom);
     if (copyBackground) CopyBackground(dc, tab);
-    int rowH = S(ActiveDesign()->TabSizeY);
+    int rowH = S(CurrentViewDesign()->TabSizeY);
     BlitSkinPiece(dc, tab.left, tab.top, Width(tab), Height(tab), faces.Dc, 0, (state + 3 * page) * rowH,
                   Width(tab), rowH, 1);
     const PageInfo& p = g_App.Store.Pages[page];
@@ -242,7 +242,7 @@ void DrawButton(HDC given, int cell, int state, int copyBackground, int push) {
   HDC dc = AcquireTarget(given, &release);
   if (!dc) return;
   const RECT& r = L.CellRects[cell];
-  const ViewModeDesign* v = ActiveDesign();
+  const ViewModeDesign* v = CurrentViewDesign();
   ButtonInfo* item = CellItem(cell);
   int page = item && IsPageList(item->List) ? item->List : CurrentPage();
   int column = R.SharedDesign ? 0 : page;
