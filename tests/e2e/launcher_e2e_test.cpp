@@ -112,8 +112,10 @@ struct Launcher {
   }
   // The window exists and answers; start-up is then at its last steps.
   bool Ready(DWORD timeoutMs = 10000) const { return Window(timeoutMs) != nullptr && Answers(timeoutMs); }
-  // Waits until the window has handled everything posted before.
-  bool Answers(DWORD timeoutMs = 1000) const {
+  // Waits until the window has handled everything posted before. Hiding a
+  // window that was drawn takes Wine up to 2 s under Xvfb (no window
+  // manager to confirm the unmap).
+  bool Answers(DWORD timeoutMs = 5000) const {
     HWND w = Window(0);
     DWORD_PTR r;
     return w && SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &r) != 0;
