@@ -6,6 +6,8 @@
 #include "core/eventlists.h"
 #include "core/hookbind.h"
 #include "core/hookctl.h"
+#include "core/launch.h"
+#include "core/procwatch.h"
 #include "core/keyinput.h"
 #include "core/mouseinput.h"
 #include "core/menucmd.h"
@@ -201,6 +203,12 @@ static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     case WMA_UPDATEICONS:
       UpdateAllIcons();
+      return 0;
+    case WMA_WATCHCREATE:
+      InstallWatchCreateHook();
+      return 0;
+    case WMA_WATCHDESTROY:
+      InstallWatchDestroyHook();
       return 0;
     case WMA_ADMINERROR:
       if (wParam == 3) {

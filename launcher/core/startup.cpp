@@ -12,7 +12,9 @@
 #include "core/hookbind.h"
 #include "core/hookctl.h"
 #include "core/iteminfo.h"
+#include "core/launch.h"
 #include "core/mainwnd.h"
+#include "core/procwatch.h"
 #include "core/showhide.h"
 #include "core/state.h"
 #include "core/switches.h"
@@ -74,16 +76,22 @@ void BindOptionalFunctions() {
 
 int EnablePrivilege(const wchar_t* name) {
   const OptionalApi& a = g_App.Api;
-  if (!a.OpenProcessToken || !a.LookupPrivilegeValueW || !a.AdjustTokenPrivileges) return 1;
+  if (GetOSVersion() < 500) return 1;
+  if (!name || !a.OpenProcessToken || !a.LookupPrivilegeValueW || !a.AdjustTokenPrivileges) return 0;
   HANDLE token;
-  if (!a.OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return 1;
+  if (!a.OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return 0;
   TOKEN_PRIVILEGES tp = {};
   tp.PrivilegeCount = 1;
   tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  if (a.LookupPrivilegeValueW(nullptr, name, &tp.Privileges[0].Luid))
-    a.AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr);
+  int ok = 0;
+  // AdjustTokenPrivileges succeeds also when it enabled nothing; only
+  // ERROR_SUCCESS afterwards means the privilege is really on.
+  if (a.LookupPrivilegeValueW(nullptr, name, &tp.Privileges[0].Luid)) {
+    SetLastError(ERROR_SUCCESS);
+    ok = a.AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr) && GetLastError() == ERROR_SUCCESS;
+  }
   CloseHandle(token);
-  return 1;
+  return ok;
 }
 
 int SetProcessPriority(DWORD priorityClass, DWORD processId) {
@@ -339,6 +347,9 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
     return 0;
   }
 
+  InitLaunchPlatform();
+  g_StoreOutlets.RemoveWatchEntries = RemoveWatchEntries;
+
   EnsureProgramSubfolder(L"Plugins");
   EnsureProgramSubfolder(L"Languages");
   EnsureProgramSubfolder(L"Skins");
@@ -406,6 +417,7 @@ void ShutdownLauncher(int normalEnd) {
     WaitForLaunches(kLaunchWaitMs);
   }
   StopCloseWatcher();
+  StopProcessWatch();
   if (c.WatchMutex) {
     CloseHandle(c.WatchMutex);
     c.WatchMutex = nullptr;

@@ -177,6 +177,9 @@ static void FreeButtonContents(ButtonInfo* b) {
 
 void FreeButtonRecord(ButtonInfo* button) {
   if (!button) return;
+  // Every way out of the store ends here: the process watch must not keep
+  // a pointer to a record that is gone.
+  if (g_StoreOutlets.RemoveWatchEntries) g_StoreOutlets.RemoveWatchEntries(button);
   FreeButtonContents(button);
   StoreFree(button);
 }
@@ -204,7 +207,6 @@ void DiscardButton(ButtonInfo* b) {
   s.LastLaunched = nullptr;
   if (IsPageList(b->List)) ClearGridCells(b);
   if (b->Type & ITEM_LOCKED) RemoveFromLocked(b);
-  if (g_StoreOutlets.RemoveWatchEntries) g_StoreOutlets.RemoveWatchEntries(b);
   FreeButtonRecord(b);
 }
 
