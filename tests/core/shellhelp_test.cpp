@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/shellhelp.h"
+#include "core/startup.h"
 #include "core/state.h"
 #include "support/test_support.h"
 
@@ -243,6 +244,21 @@ TEST_F(ShellHelpTest, ContextMenuOneAtATime) {
   DestroyWindow(owner);
   FreePidl(parent);
   FreePidl(list);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EnablePrivilegeTest, FailureIsReported) {
+  BindOptionalFunctions();
+  EXPECT_EQ(1, EnablePrivilege(L"SeShutdownPrivilege"));
+  EXPECT_EQ(0, EnablePrivilege(L"SeNoSuchPrivilege"));
+  EXPECT_EQ(0, EnablePrivilege(nullptr));
+  OptionalApi saved = g_App.Api;
+  g_App.Api.AdjustTokenPrivileges = nullptr;  // not bound: nothing was enabled
+  EXPECT_EQ(0, EnablePrivilege(L"SeShutdownPrivilege"));
+  g_App.Api = saved;
 }
 
 }  // namespace
