@@ -9,6 +9,7 @@
 
 #include "core/mainwnd.h"
 #include "core/procwatch.h"
+#include "core/shortcut.h"
 #include "core/shellhelp.h"
 #include "core/state.h"
 #include "core/winhelpers.h"
@@ -116,6 +117,17 @@ static BOOL WINAPI NoCreateProcessWithToken(HANDLE, DWORD, LPCWSTR, LPWSTR, DWOR
   return FALSE;
 }
 
+// Read with no window and no search: a launch thread must never wait on a
+// vanished target.
+static wchar_t* LinkTarget(const wchar_t* lnk) {
+  ShortcutInfo info;
+  if (!ReadShortcut(lnk, &info)) return nullptr;
+  wchar_t* target = info.Target;
+  info.Target = nullptr;
+  FreeShortcutInfo(&info);
+  return target;
+}
+
 LaunchPlatform g_LaunchPlatform = {};
 
 void InitLaunchPlatform() {
@@ -127,6 +139,7 @@ void InitLaunchPlatform() {
   p.CreateProcessWithTokenW =
       g_App.Api.CreateProcessWithTokenW ? g_App.Api.CreateProcessWithTokenW : NoCreateProcessWithToken;
   p.ActivateApplication = RealActivateApplication;
+  p.ShortcutTarget = LinkTarget;
 }
 
 // --- command lines ----------------------------------------------------------------

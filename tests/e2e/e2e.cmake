@@ -19,3 +19,7 @@ if(VN_RUN_TESTS)
   # hook library's shared section.
   set_tests_properties(e2e PROPERTIES TIMEOUT 900 RUN_SERIAL ON RESOURCE_LOCK VnHook)
 endif()
+# Stand-in program the launch tests start: it records how it was started.
+add_executable(vnrecorder WIN32 ${CMAKE_SOURCE_DIR}/tests/e2e/vnrecorder.cpp)
+target_link_options(vnrecorder PRIVATE -static -municode)
+add_dependencies(e2e_tests vnrecorder)

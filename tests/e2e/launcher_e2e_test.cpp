@@ -659,4 +659,156 @@ TEST(LauncherGesturesE2E, HotEdgeShowsTheLauncherOncePerVisit) {
   Quit(l);
 }
 
+// --- launching buttons -----------------------------------------------------------
+
+// A document type and a URL protocol of this test's own, opened by the
+// recorder; removed again afterwards. Written through HKEY_CLASSES_ROOT:
+// Wine does not merge the user's classes into it.
+struct RecorderAssociations {
+  std::wstring Ext, DocClass, Scheme;
+  explicit RecorderAssociations(const std::wstring& recorder) {
+    std::wstring id = std::to_wstring(GetCurrentProcessId());
+    Ext = L".vne2e" + id;
+    DocClass = L"VnE2EDocument" + id;
+    Scheme = L"vne2e" + id;
+    Set(Ext, nullptr, DocClass);
+    Set(DocClass + L"\\shell\\open\\command", nullptr, L"\"" + recorder + L"\" /doc \"%1\"");
+    Set(Scheme, nullptr, L"URL:Vantrel test");
+    Set(Scheme, L"URL Protocol", L"");
+    Set(Scheme + L"\\shell\\open\\command", nullptr, L"\"" + recorder + L"\" /url \"%1\"");
+  }
+  ~RecorderAssociations() {
+    for (const std::wstring& k : {Ext, DocClass, Scheme}) RegDeleteTreeW(HKEY_CLASSES_ROOT, k.c_str());
+  }
+  static void Set(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    HKEY k;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k,
+                                             nullptr));
+    RegSetValueExW(k, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+  }
+};
+
+std::wstring Hex8(UINT v) {
+  wchar_t b[16];
+  wsprintfW(b, L"%08x", v);
+  return b;
+}
+
+struct TestButtonSpec {
+  UINT Type;
+  std::wstring File, Parameter, Directory;
+  int WindowStat;
+  UINT Flag;
+};
+
+// Lines of record.txt (UTF-8), as wide strings.
+std::vector<std::wstring> RecordedLines(const std::wstring& file) {
+  std::string bytes = ReadFileBytes(file);
+  std::vector<std::wstring> lines;
+  size_t at = 0;
+  while (at < bytes.size()) {
+    size_t end = bytes.find('\n', at);
+    if (end == std::string::npos) break;
+    std::string l = bytes.substr(at, end - at);
+    int n = MultiByteToWideChar(CP_UTF8, 0, l.data(), (int)l.size(), nullptr, 0);
+    std::wstring w(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, l.data(), (int)l.size(), &w[0], n);
+    lines.push_back(w);
+    at = end + 1;
+  }
+  return lines;
+}
+
+// Waits (up to 15 s) for record.txt to hold count lines.
+std::vector<std::wstring> WaitForLines(const std::wstring& file, size_t count) {
+  std::vector<std::wstring> lines;
+  for (int i = 0; i < 750; ++i) {
+    lines = RecordedLines(file);
+    if (lines.size() >= count) break;
+    Sleep(20);
+  }
+  return lines;
+}
+
+std::wstring Field(const std::wstring& line, const wchar_t* name) {
+  std::wstring key = std::wstring(name) + L"=";
+  size_t at = line.find(key);
+  if (at == std::wstring::npos) return L"<none>";
+  at += key.size();
+  return line.substr(at, line.find(L'\t', at) - at);
+}
+
+TEST(LauncherE2E, ButtonsLaunchProgramsDocumentsUrlsAndFolders) {
+  ProgramFolder folder(true);
+  std::wstring recorder = folder.Dir.File(L"vnrecorder.exe");
+  ASSERT_TRUE(CopyFileW(BuildFile(L"vnrecorder.exe").c_str(), recorder.c_str(), FALSE));
+  std::wstring record = folder.Dir.File(L"record.txt");
+  std::wstring work = folder.Dir.File(L"Work folder");
+  std::wstring sub = folder.Dir.File(L"Sub");
+  CreateDirectoryW(work.c_str(), nullptr);
+  CreateDirectoryW(sub.c_str(), nullptr);
+  RecorderAssociations assoc(recorder);
+  std::wstring doc = folder.Dir.File((L"letter" + assoc.Ext).c_str());
+  ASSERT_TRUE(WriteFileBytes(doc, "text"));
+
+  const TestButtonSpec buttons[] = {
+      {1, recorder, L"-a \"b c\"", work, 3, 0x20},  // ShellExecuteEx road
+      {1, recorder, L"-x", work, 7, 0x80},          // CreateProcess with a priority
+      {2, doc, L"", L"", 1, 0x20},
+      {4, assoc.Scheme + L":hello", L"/world", L"", 1, 0x20},
+      {3, sub, L"", L"", 1, 0x20},
+  };
+  const int n = (int)(sizeof buttons / sizeof buttons[0]);
+  std::wstring t = L"\r\n[General]\r\nVersion=04020200\r\nLastPage=0\r\nLastPosX=10\r\nLastPosY=20\r\n"
+                   L"Status=00000000\r\nOption1=00f4e021\r\nDispOption=000008b5\r\nLanguage=English.dll\r\n"
+                   L"FilerPath=" + recorder + L"\r\nFilerParam=/filer\r\n"
+                   L"\r\n[Pages]\r\nCount=1\r\n"
+                   L"\r\n[Page000]\r\nName=P1\r\nFlag=00000000\r\nCount=" + std::to_wstring(n) +
+                   L"\r\n\r\n[ScrollStat]\r\nViewMode1=0,0\r\nViewMode2=0,0\r\n";
+  for (int i = 0; i < n; ++i) {
+    const TestButtonSpec& b = buttons[i];
+    wchar_t head[16];
+    wsprintfW(head, L"Btn%03d", i);
+    t += L"\r\n[" + std::wstring(head) + L"]\r\nType=" + Hex8(b.Type) + L"\r\nName=B" + std::to_wstring(i) +
+         L"\r\nFile=" + b.File + L"\r\nParameter=" + b.Parameter + L"\r\nDirectory=" + b.Directory +
+         L"\r\nWindowStat=" + std::to_wstring(b.WindowStat) + L"\r\nFlag=" + Hex8(b.Flag) +
+         L"\r\nTip=\r\nKeyboard=0000\r\nViewMode1Pos=0," + std::to_wstring(i) +
+         L"\r\nViewMode2Pos=0," + std::to_wstring(i) + L"\r\n";
+  }
+  t += L"\r\n[SubMenus]\r\nCount=0\r\n";
+  ASSERT_TRUE(WriteUtf16File(folder.Settings(), t));
+
+  Launcher l;
+  ASSERT_TRUE(l.Start(folder, L""));
+  HWND w = l.Window();
+  ASSERT_NE(nullptr, w);
+  ASSERT_TRUE(l.Ready());
+
+  std::vector<std::wstring> lines;
+  for (int i = 0; i < n; ++i) {
+    PostMessageW(w, WMA_EXECUTE, (WPARAM)i, 0);  // page 0, button i
+    lines = WaitForLines(record, (size_t)i + 1);
+    ASSERT_EQ((size_t)i + 1, lines.size()) << "button " << i << " recorded nothing";
+  }
+  auto lower = [](std::wstring s) {
+    CharLowerW(&s[0]);
+    return s;
+  };
+  // Program with arguments, its working folder and window state.
+  EXPECT_NE(std::wstring::npos, Field(lines[0], L"cmd").find(L"-a \"b c\"")) << lines[0];
+  EXPECT_EQ(lower(work), lower(Field(lines[0], L"cwd")));
+  EXPECT_EQ(L"3", Field(lines[0], L"show"));
+  EXPECT_EQ(L"\"" + recorder + L"\" -x", Field(lines[1], L"cmd"));
+  EXPECT_EQ(lower(work), lower(Field(lines[1], L"cwd")));
+  EXPECT_EQ(L"7", Field(lines[1], L"show"));
+  // The document through its association, the URL with its parameter.
+  EXPECT_NE(std::wstring::npos, lower(Field(lines[2], L"cmd")).find(lower(L"/doc \"" + doc + L"\""))) << lines[2];
+  EXPECT_NE(std::wstring::npos, Field(lines[3], L"cmd").find(L"/url \"" + assoc.Scheme + L":hello/world")) << lines[3];
+  // The folder through the file manager setting.
+  EXPECT_NE(std::wstring::npos, lower(Field(lines[4], L"cmd")).find(lower(L"/filer \"" + sub + L"\""))) << lines[4];
+  EXPECT_TRUE(l.Running());
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+}
+
 }  // namespace
