@@ -6,6 +6,7 @@
 
 #include "core/hookbind.h"
 #include "core/mainwnd.h"
+#include "core/procwatch.h"
 #include "core/showhide.h"
 #include "core/switches.h"
 #include "core/state.h"
@@ -339,6 +340,8 @@ int SetHooks(int on, int balloon) {
         InterlockedAnd(&g_App.RunState, ~RS_HOOKS_ON);
     }
   }
+  // Hooks on again: no watched program holds them released any more.
+  if (on) DropHookHoldingWatches();
   RefreshTrayStateIcon();
   if (balloon) ShowBalloonTextId(on ? IDS_HOOKS_RESUMED : IDS_HOOKS_RELEASED, 3000);
   return 1;

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "core/hookctl.h"
 #include "core/mainwnd.h"
 #include "core/procwatch.h"
 #include "core/shortcut.h"
@@ -18,6 +19,7 @@
 #include "store/outlets.h"
 #include "store/paths.h"
 #include "core/showhide.h"
+#include "core/tray.h"
 
 // Item types the road dispatches on beside those of the store.
 enum : UINT {
@@ -140,6 +142,8 @@ void InitLaunchPlatform() {
       g_App.Api.CreateProcessWithTokenW ? g_App.Api.CreateProcessWithTokenW : NoCreateProcessWithToken;
   p.ActivateApplication = RealActivateApplication;
   p.ShortcutTarget = LinkTarget;
+  p.SetHooks = SetHooks;
+  p.SetTrayBusy = SetTrayBusyPicture;
 }
 
 // --- command lines ----------------------------------------------------------------
