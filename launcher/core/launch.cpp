@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "core/commands.h"
+#include "core/eventlists.h"
 #include "core/hookctl.h"
 #include "core/mainwnd.h"
 #include "core/procwatch.h"
@@ -130,6 +132,13 @@ static wchar_t* LinkTarget(const wchar_t* lnk) {
   return target;
 }
 
+// The launcher commands, triggers and event lists reach the road here.
+static void LaunchFromInput(ButtonInfo* item, int flags, POINT* where) { LaunchItem(item, (UINT)flags, where); }
+static int DelayedLaunches(ButtonInfo* item, UINT flags) { return StartDelayedLaunches(item, (int)flags); }
+static void PowerCommand(UINT options, UINT type) { RunPowerCommand((options & 0xFFFF0000) | (type & 0xFFFF)); }
+static void SpecialCommand(ButtonInfo* item, UINT flags) { RunSpecialCommand(item, (int)flags); }
+static int ConfirmClipboardFiles(int count) { return ConfirmManyFiles(nullptr, count, 0); }
+
 LaunchPlatform g_LaunchPlatform = {};
 
 void InitLaunchPlatform() {
@@ -144,6 +153,11 @@ void InitLaunchPlatform() {
   p.ShortcutTarget = LinkTarget;
   p.SetHooks = SetHooks;
   p.SetTrayBusy = SetTrayBusyPicture;
+  p.StartDelayedLaunches = DelayedLaunches;
+  p.RunPowerCommand = PowerCommand;
+  p.RunSpecialCommand = SpecialCommand;
+  p.ConfirmManyFiles = ConfirmClipboardFiles;
+  g_InputOutlets.LaunchItem = LaunchFromInput;
 }
 
 // --- command lines ----------------------------------------------------------------
