@@ -176,6 +176,12 @@ static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lPar
     case WMA_HIDELAUNCHER:
       HideLauncher(LOWORD(wParam), HIWORD(wParam), (int)lParam);
       return 0;
+    case WMA_WATCHCREATE:
+      InstallWatchCreateHook();
+      return 0;
+    case WMA_WATCHDESTROY:
+      InstallWatchDestroyHook();
+      return 0;
     case WMA_EXECUTE: {
       ButtonInfo* b = GetItem((int)HIWORD(wParam), (int)LOWORD(wParam));
       if (b && g_InputOutlets.LaunchItem) g_InputOutlets.LaunchItem(b, (int)lParam, nullptr);
@@ -203,12 +209,6 @@ static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     case WMA_UPDATEICONS:
       UpdateAllIcons();
-      return 0;
-    case WMA_WATCHCREATE:
-      InstallWatchCreateHook();
-      return 0;
-    case WMA_WATCHDESTROY:
-      InstallWatchDestroyHook();
       return 0;
     case WMA_ADMINERROR:
       if (wParam == 3) {
