@@ -24,6 +24,7 @@
 #include "core/winhelpers.h"
 #include "dialogs/dialoghelpers.h"
 #include "render/iconcache.h"
+#include "render/hittest.h"
 #include "resources/resource.h"
 #include "store/backup.h"
 #include "store/datafolder.h"
@@ -290,6 +291,10 @@ static void KeepShellToken() {
 }
 
 static void RelayoutTabs() { LayoutTabs(); }
+static int ApplyDesignOutlet() {
+  ApplyDesign();
+  return 1;
+}
 
 static void EnsureProgramSubfolder(const wchar_t* name) {
   wchar_t path[kProgramPathChars];
@@ -385,6 +390,12 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   g_StoreOutlets.LayoutTabs = RelayoutTabs;
   InstallRenderOutlets();
   ApplyDesign();
+  g_InputOutlets.GetItemFromPoint = GetItemFromPoint;
+  g_InputOutlets.IsPointInItemArea = IsPointInItemArea;
+  g_InputOutlets.HitTestSizing = HitTestSizing;
+  g_InputOutlets.HitTestSkinPart = HitTestSkinPart;
+  g_InputOutlets.GetCellRect = GetCellRect;
+  g_InputOutlets.ApplyDesign = ApplyDesignOutlet;
   LoadStartTrayIcons();
   g_BackupSeams.SetTrayBusy = SetTrayBusyPicture;
   ApplyStartOptions(cmdline, SO_APPLY, g_App.MainWnd);
