@@ -56,18 +56,19 @@ int IsTransparentPixel(HDC dc, HBITMAP bitmap, int x, int y) {
 }
 
 // The cached strip of a system button; its first row is the normal state.
-static const ImageCache* FaceOfSlot(int slot) {
+static int FaceOfSlot(int slot) {
   switch (slot) {
-    case SLOT_CLOSEBUTTON: return &g_App.Render.SysButtons[SYSBTN_CLOSE];
-    case SLOT_PINBUTTON: return &g_App.Render.SysButtons[SYSBTN_PIN];
-    case SLOT_MODEBUTTON: return &g_App.Render.SysButtons[SYSBTN_MODE];
-    case SLOT_SEARCHBUTTON: return &g_App.Render.SysButtons[SYSBTN_SEARCH];
-    default: return nullptr;
+    case SLOT_CLOSEBUTTON: return FACE_CLOSE;
+    case SLOT_PINBUTTON: return FACE_PIN;
+    case SLOT_MODEBUTTON: return FACE_MODE;
+    case SLOT_SEARCHBUTTON: return FACE_SEARCH;
+    default: return -1;
   }
 }
 
-static int FaceTransparent(const ImageCache* face, int x, int y) {
-  return face && IsTransparentPixel(face->Dc, face->Bitmap, x, y);
+static int FaceTransparent(int face, int x, int y) {
+  const FaceImages& f = g_App.Layout.Faces;
+  return face >= 0 && IsTransparentPixel(f.Dc[face], f.Bitmap[face], x, y);
 }
 
 // --- system buttons -------------------------------------------------------------------
@@ -83,7 +84,7 @@ int HitTestSkinPart(int slot, int x, int y) {
 }
 
 static int UnderCursor(int slot) {
-  if (g_App.Input.RearrangeDrag || g_App.Input.TabDrag || !g_App.MainWnd) return 0;
+  if (g_App.Layout.DragActive || g_App.Input.RearrangeDrag || g_App.Input.TabDrag || !g_App.MainWnd) return 0;
   POINT p;
   if (!GetCursorPos(&p)) return 0;
   ScreenToClient(g_App.MainWnd, &p);
@@ -183,9 +184,9 @@ static int PageOfButton(const ButtonInfo* b) {
 }
 
 static int TabPixelTransparent(int index, POINT p, const RECT& r) {
-  int state = index == g_App.Settings.LastPage ? 2 : index == g_App.Render.HoverTab ? 1 : 0;
+  int state = index == g_App.Settings.LastPage ? 2 : index == g_App.Layout.HoverTab ? 1 : 0;
   int y = S(ActiveDesign()->TabSizeY) * (3 * index + state) + p.y - r.top;
-  return FaceTransparent(&g_App.Render.TabFaces, p.x - r.left, y);
+  return FaceTransparent(FACE_TABS, p.x - r.left, y);
 }
 
 static int CellPixelTransparent(int index, POINT p, const RECT& r) {
@@ -193,11 +194,11 @@ static int CellPixelTransparent(int index, POINT p, const RECT& r) {
   const ButtonInfo* b = index < s.GridCells && s.Grid ? s.Grid[index].Button : nullptr;
   bool locked = b && (b->Type & ITEM_LOCKED);
   int column = 0;
-  if (!g_App.Render.SharedDesign) column = locked ? PageOfButton(b) : s.CurrentPage;
+  if (!g_App.Layout.Faces.SharedDesign) column = locked ? PageOfButton(b) : s.CurrentPage;
   if (column < 0) column = 0;
   int state = index == s.PressedCell ? 2 : index == s.HoverCell ? 1 : 0;
   const ViewModeDesign* d = ActiveDesign();
-  const ImageCache* face = locked && g_App.Render.LockedFaces.Bitmap ? &g_App.Render.LockedFaces : &g_App.Render.ButtonFaces;
+  int face = locked && g_App.Layout.Faces.Bitmap[FACE_LOCKEDBUTTONS] ? FACE_LOCKEDBUTTONS : FACE_BUTTONS;
   return FaceTransparent(face, column * S(d->ButtonSizeX) + p.x - r.left, state * S(d->ButtonSizeY) + p.y - r.top);
 }
 

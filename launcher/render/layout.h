@@ -24,6 +24,15 @@ enum : UINT_PTR {
   TOOLID_CELL = 1200,  // + cell
 };
 
+// Cached face images the pixel tests read (the drawing code fills them when
+// it builds its caches; empty means no pixel test).
+enum { FACE_TABS, FACE_BUTTONS, FACE_LOCKEDBUTTONS, FACE_CLOSE, FACE_PIN, FACE_MODE, FACE_SEARCH, FACE_COUNT };
+struct FaceImages {
+  HDC Dc[FACE_COUNT];
+  HBITMAP Bitmap[FACE_COUNT];
+  int SharedDesign;  // every page uses the same button faces (one column)
+};
+
 struct LayoutState {
   int Width, Height;  // window size
   RECT* TabRects;     // one per page
@@ -35,6 +44,9 @@ struct LayoutState {
   int CellCount;
   int CellColumns, CellRows;
   int TabToolCount, CellToolCount;
+  int HoverTab = -1;
+  int DragActive;  // a drag over the window is in progress
+  FaceImages Faces;
 };
 
 // Text measurement the tab widths rely on (the drawing code's, so that

@@ -66,20 +66,18 @@ class HitTest : public LayoutFixture {
     Layout();
   }
   void TearDown() override {
-    for (ImageCache* c : made_) {
-      DeleteDC(c->Dc);
-      DeleteObject(c->Bitmap);
-      *c = ImageCache{};
+    FaceImages& f = g_App.Layout.Faces;
+    for (int i = 0; i < FACE_COUNT; i++) {
+      if (f.Dc[i]) DeleteDC(f.Dc[i]);
+      if (f.Bitmap[i]) DeleteObject(f.Bitmap[i]);
     }
-    made_.clear();
-    g_App.Render.HoverTab = -1;
-    g_App.Render.SharedDesign = 0;
+    f = FaceImages{};
     g_App.Store.PressedCell = g_App.Store.HoverCell = -1;
     g_App.Input = InputState{};
     LayoutFixture::TearDown();
   }
   // A 32-bit top-down image, opaque white, in a face slot.
-  DWORD* MakeFace(ImageCache* face, int width, int height) {
+  static DWORD* MakeFace(int face, int width, int height) {
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = width;
@@ -92,15 +90,11 @@ class HitTest : public LayoutFixture {
     SelectObject(dc, b);
     DWORD* px = static_cast<DWORD*>(bits);
     for (int i = 0; i < width * height; i++) px[i] = 0xFFFFFFFF;
-    face->Dc = dc;
-    face->Bitmap = b;
-    face->Width = width;
-    face->Height = height;
-    made_.push_back(face);
+    g_App.Layout.Faces.Dc[face] = dc;
+    g_App.Layout.Faces.Bitmap[face] = b;
     return px;
   }
   // Pixel (x, y) counted from the top of a bottom-up image.
-  std::vector<ImageCache*> made_;
   static DWORD& At(DWORD* px, int width, int height, int x, int y) { return px[(height - 1 - y) * width + x]; }
 };
 
@@ -134,9 +128,9 @@ TEST_F(HitTest, TabsAndCellsWithoutASkin) {
 
 TEST_F(HitTest, TransparentPixelsOfAnAlphaSkinHitNothing) {
   g_App.Skin.TransparencyMode = SKINMODE_ALPHA;
-  g_App.Render.SharedDesign = 1;
+  g_App.Layout.Faces.SharedDesign = 1;
   const int w = 58, h = 3 * 58;
-  DWORD* px = MakeFace(&g_App.Render.ButtonFaces, w, h);
+  DWORD* px = MakeFace(FACE_BUTTONS, w, h);
   At(px, w, h, 0, 0) = 0;  // the normal face's top-left corner is clear
   EXPECT_EQ(FindItemAt(POINT{7, 44}, HIT_BUTTONS, 1), -1);
   EXPECT_EQ(FindItemAt(POINT{7, 44}, HIT_BUTTONS, 0), 0);
@@ -154,7 +148,7 @@ TEST_F(HitTest, TransparentPixelsOfAnAlphaSkinHitNothing) {
 TEST_F(HitTest, TabPixelsComeFromThePagesStateRow) {
   g_App.Skin.TransparencyMode = SKINMODE_ALPHA;
   const int w = 80, h = 2 * 3 * 20;
-  DWORD* px = MakeFace(&g_App.Render.TabFaces, w, h);
+  DWORD* px = MakeFace(FACE_TABS, w, h);
   At(px, w, h, 0, 3 * 20) = 0;  // tab 1, normal row
   POINT tab1 = {g_App.Layout.TabRects[1].left, g_App.Layout.TabRects[1].top};
   g_App.Settings.LastPage = 0;
@@ -162,15 +156,14 @@ TEST_F(HitTest, TabPixelsComeFromThePagesStateRow) {
   g_App.Settings.LastPage = 1;  // the active row of tab 1 is opaque
   EXPECT_EQ(FindItemAt(tab1, HIT_TABS, 1), 1);
   g_App.Settings.LastPage = 0;
-  g_App.Render.HoverTab = 1;
+  g_App.Layout.HoverTab = 1;
   EXPECT_EQ(FindItemAt(tab1, HIT_TABS, 1), 1);
 }
 
 TEST_F(HitTest, ColourKeyAndOutOfRangePixels) {
-  ImageCache* face = &g_App.Render.SysButtons[SYSBTN_CLOSE];
-  DWORD* px = MakeFace(face, 4, 4);
-  HDC dc = face->Dc;
-  HBITMAP b = face->Bitmap;
+  DWORD* px = MakeFace(FACE_CLOSE, 4, 4);
+  HDC dc = g_App.Layout.Faces.Dc[FACE_CLOSE];
+  HBITMAP b = g_App.Layout.Faces.Bitmap[FACE_CLOSE];
   At(px, 4, 4, 1, 2) = 0x00FF00FF;  // magenta in 0x00RRGGBB
   g_App.Skin.TransparencyMode = SKINMODE_CLIPPING;
   g_App.Skin.ClipColor = RGB(255, 0, 255);
@@ -246,7 +239,7 @@ TEST_F(WindowHitTest, SystemButtonsHitOnlyWhereTheyLie) {
   EXPECT_EQ(HitTestSkinPart(99, 0, 0), 0);
   // A transparent pixel of a skinned button misses.
   g_App.Skin.TransparencyMode = SKINMODE_ALPHA;
-  DWORD* px = MakeFace(&g_App.Render.SysButtons[SYSBTN_CLOSE], 11, 11);
+  DWORD* px = MakeFace(FACE_CLOSE, 11, 11);
   At(px, 11, 11, 0, 0) = 0;
   EXPECT_EQ(HitTestSkinPart(SLOT_CLOSEBUTTON, 400, 6), 0);
   EXPECT_EQ(HitTestSkinPart(SLOT_CLOSEBUTTON, 401, 6), 1);
