@@ -38,18 +38,6 @@ static void ReplaceText(wchar_t** field, wchar_t* owned) {
   *field = owned;
 }
 
-// The file expanded and made absolute against the program folder; heap copy.
-static wchar_t* FullPath(const wchar_t* file) {
-  wchar_t* expanded = ExpandEnvPath(file);
-  if (!expanded) return nullptr;
-  wchar_t* absolute = nullptr;
-  if (MakeAbsolutePath(expanded, &absolute) && absolute) {
-    HeapFree(Heap(), 0, expanded);
-    return absolute;
-  }
-  return expanded;
-}
-
 // "<system folder>\name" as a heap string.
 static wchar_t* SystemFile(const wchar_t* name) {
   wchar_t folder[MAX_PATH];
@@ -86,7 +74,7 @@ UINT DeriveItemType(UINT type, wchar_t* file) {
   Unquote(file);
   size_t len = wcslen(file);
   if (len > 1 && file[len - 1] == L'\\' && !IsRootPath(file)) file[len - 1] = 0;
-  wchar_t* path = FullPath(file);
+  wchar_t* path = ExpandFullPath(file);
   if (!path) return IT_DOCUMENT;
   UINT result;
   const wchar_t* ext = PathFindExtensionW(path);
@@ -438,7 +426,7 @@ wchar_t* ResolveIconSource(UINT type, const wchar_t* file, LPCITEMIDLIST shellIt
   *index = 0;
   if (!HasText(file)) return nullptr;
 
-  wchar_t* path = FullPath(file);
+  wchar_t* path = ExpandFullPath(file);
   if (!path) return nullptr;
   const wchar_t* ext = PathFindExtensionW(path);
   wchar_t* result = nullptr;
@@ -497,7 +485,7 @@ static HICON ShellIcon(const ButtonInfo* item, int size) {
     return info.hIcon;
   }
   if (!HasText(item->File)) return nullptr;
-  wchar_t* path = FullPath(item->File);
+  wchar_t* path = ExpandFullPath(item->File);
   if (!path) return nullptr;
   SHGetFileInfoW(path, 0, &info, sizeof info, which);
   HeapFree(Heap(), 0, path);
@@ -527,7 +515,7 @@ void GetItemIcon(ButtonInfo* item) {
   int index = 0;
   wchar_t* source = nullptr;
   if (HasText(item->IconFile)) {
-    source = FullPath(item->IconFile);
+    source = ExpandFullPath(item->IconFile);
     index = item->IconIndex;
   } else {
     source = ResolveIconSource(type, item->File, item->ShellItem, &index, 1);
@@ -541,7 +529,7 @@ void GetItemIcon(ButtonInfo* item) {
   // Overlays load whatever gave the icons: the cache stores one image per
   // overlay slot and must find it there.
   if (HasText(item->OverlayIcon)) {
-    wchar_t* overlay = FullPath(item->OverlayIcon);
+    wchar_t* overlay = ExpandFullPath(item->OverlayIcon);
     for (int k = 0; k < 2; k++) {
       int size = item->Overlay[k].Size > 0 ? item->Overlay[k].Size : 16;
       item->Overlay[k].Icon = IconOrFallback(overlay, item->OverlayIdx, size, shell32);

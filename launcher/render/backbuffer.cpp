@@ -18,16 +18,11 @@ void FreeImageCache(ImageCache* c) {
   *c = ImageCache{};
 }
 
-// A memory DC with a bitmap of the size, compatible with the window's DC.
-// The new pair replaces the old one only when both could be made.
-static int MakeImageCache(HWND window, ImageCache* cache, int width, int height) {
-  if (width <= 0 || height <= 0) return 0;
-  HDC wdc = GetDC(window);
-  if (!wdc) return 0;
-  HDC dc = CreateCompatibleDC(wdc);
-  HBITMAP bmp = dc ? CreateCompatibleBitmap(wdc, width, height) : nullptr;
-  ReleaseDC(window, wdc);
+// Puts a new DC and bitmap in the cache, freeing the old pair; when either
+// could not be made the old pair stays.
+static int AdoptImage(ImageCache* cache, HDC dc, HBITMAP bmp, int width, int height, DWORD* bits) {
   if (!dc || !bmp) {
+    if (bmp) DeleteObject(bmp);
     if (dc) DeleteDC(dc);
     return 0;
   }
@@ -37,7 +32,20 @@ static int MakeImageCache(HWND window, ImageCache* cache, int width, int height)
   cache->OldBitmap = SelectObject(dc, bmp);
   cache->Width = width;
   cache->Height = height;
+  cache->Bits = bits;
   return 1;
+}
+
+// A memory DC with a bitmap of the size, compatible with the window's DC.
+// The new pair replaces the old one only when both could be made.
+static int MakeImageCache(HWND window, ImageCache* cache, int width, int height) {
+  if (width <= 0 || height <= 0) return 0;
+  HDC wdc = GetDC(window);
+  if (!wdc) return 0;
+  HDC dc = CreateCompatibleDC(wdc);
+  HBITMAP bmp = dc ? CreateCompatibleBitmap(wdc, width, height) : nullptr;
+  ReleaseDC(window, wdc);
+  return AdoptImage(cache, dc, bmp, width, height, nullptr);
 }
 
 // The back buffer: a 32-bit DIB section, so that its alpha bytes can be set
@@ -55,18 +63,7 @@ static int MakeBackBuffer(ImageCache* cache, int width, int height) {
   void* bits = nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bmp = dc ? CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-  if (!dc || !bmp) {
-    if (dc) DeleteDC(dc);
-    return 0;
-  }
-  FreeImageCache(cache);
-  cache->Dc = dc;
-  cache->Bitmap = bmp;
-  cache->OldBitmap = SelectObject(dc, bmp);
-  cache->Width = width;
-  cache->Height = height;
-  cache->Bits = static_cast<DWORD*>(bits);
-  return 1;
+  return AdoptImage(cache, dc, bmp, width, height, static_cast<DWORD*>(bits));
 }
 
 int CreateBackBuffer(HWND window, HDC* dc, HBITMAP* bitmap, int width, int height) {

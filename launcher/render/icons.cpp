@@ -10,17 +10,6 @@ static const BYTE kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n
 const int kMaxIconSide = 1024;
 const DWORD kMaxIcoFileBytes = 64u << 20;
 
-static wchar_t* FullPathOf(const wchar_t* file) {
-  wchar_t* expanded = ExpandEnvPath(file);
-  if (!expanded) return nullptr;
-  wchar_t* absolute = nullptr;
-  if (MakeAbsolutePath(expanded, &absolute) && absolute) {
-    HeapFree(GetProcessHeap(), 0, expanded);
-    return absolute;
-  }
-  return expanded;
-}
-
 DWORD ReadWholeFile(const wchar_t* path, HANDLE heap, BYTE** block, DWORD maxBytes) {
   *block = nullptr;
   HANDLE f = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -50,7 +39,7 @@ DWORD ReadWholeFile(const wchar_t* path, HANDLE heap, BYTE** block, DWORD maxByt
 int ExtractItemIcon(wchar_t* path) {
   if (!path || !*path) return 0;
   PathUnquoteSpacesW(path);
-  wchar_t* full = FullPathOf(path);
+  wchar_t* full = ExpandFullPath(path);
   if (!full) return 0;
   int count = (int)ExtractIconExW(full, -1, nullptr, nullptr, 0);
   // Some systems count no icons in a plain .ico file.

@@ -44,16 +44,7 @@ static void LoadText(int id, wchar_t* buf, int chars) {
 
 // ---- export and automatic backup ------------------------------------------------
 
-wchar_t* GetBackupFilePath() {
-  wchar_t* expanded = ExpandEnvPath(g_App.Settings.BackupFile);
-  if (!expanded) return nullptr;
-  wchar_t* absolute = nullptr;
-  if (MakeAbsolutePath(expanded, &absolute) && absolute) {
-    HeapFree(GetProcessHeap(), 0, expanded);
-    return absolute;
-  }
-  return expanded;
-}
+wchar_t* GetBackupFilePath() { return ExpandFullPath(g_App.Settings.BackupFile); }
 
 int ExportSettingsTo(const wchar_t* path, int what) {
   HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));

@@ -290,3 +290,14 @@ int GrowWideBuffer(WideStringHolder* holder, size_t chars) {
   holder->Buffer[chars] = 0;  // stays terminated when it shrank
   return 1;
 }
+
+wchar_t* ExpandFullPath(const wchar_t* text) {
+  wchar_t* expanded = ExpandEnvPath(text);
+  if (!expanded) return nullptr;
+  wchar_t* absolute = nullptr;
+  if (MakeAbsolutePath(expanded, &absolute) && absolute) {
+    HeapFree(GetProcessHeap(), 0, expanded);
+    return absolute;
+  }
+  return expanded;
+}

@@ -36,6 +36,9 @@ wchar_t* ExpandEnvPath(const wchar_t* text);
 // that does not fit leaves path unchanged and gives 0.
 int MakeAbsolutePath(wchar_t* path, wchar_t** out, size_t pathChars = 0);
 int MakeRelativePath(wchar_t* path, wchar_t** out, size_t pathChars = 0);
+// ExpandEnvPath, then made absolute against the program folder; a new block
+// (the expanded text when it cannot be made absolute).
+wchar_t* ExpandFullPath(const wchar_t* text);
 
 // Makes room for chars characters plus the terminator (zero-filled growth);
 // 0 when out of memory, the old buffer kept.
