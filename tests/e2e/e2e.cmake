@@ -4,7 +4,11 @@ add_executable(e2e_tests ${CMAKE_SOURCE_DIR}/tests/e2e/launcher_e2e_test.cpp)
 target_link_libraries(e2e_tests PRIVATE vntestsupport GTest::gtest_main)
 target_link_options(e2e_tests PRIVATE -static)
 target_compile_definitions(e2e_tests PRIVATE VN_BUILD_DIR=L"Z:${CMAKE_BINARY_DIR}")
-add_dependencies(e2e_tests Vantrel English core_fakehook_good core_fakehook_badversion)
+# The program the seeded buttons start: it notes each start in a file.
+add_executable(e2e_marker ${CMAKE_SOURCE_DIR}/tests/e2e/marker.cpp)
+set_target_properties(e2e_marker PROPERTIES OUTPUT_NAME marker)
+target_link_options(e2e_marker PRIVATE -static -municode)
+add_dependencies(e2e_tests Vantrel English core_fakehook_good core_fakehook_badversion e2e_marker)
 # The hook library's rules come later in the tree; look once all are read.
 function(vn_e2e_depend_on_hook_library)
   if(TARGET VnHook)

@@ -44,17 +44,22 @@ struct ProgramFolder {
   }
   std::wstring Exe() const { return Dir.File(L"Vantrel.exe"); }
   std::wstring Settings() const { return Dir.File(L"Data\\Vantrel.ini"); }
-  // A settings file of this version with pages P1..Pn, no buttons; extra
-  // (whole sections) goes between [General] and [Pages].
-  void SeedSettings(int pages, const wchar_t* extra = L"") const {
+  // A settings file of this version with pages P1..Pn; extra sections go
+  // before [Pages] (in file order), page 0 gets the buttons given.
+  void SeedSettings(int pages, const std::wstring& extra = L"", const std::vector<std::wstring>& buttons = {}) const {
     std::wstring t = L"\r\n[General]\r\nVersion=04020200\r\nLastPage=0\r\nLastPosX=10\r\nLastPosY=20\r\n"
                      L"Status=00000000\r\nOption1=00b4e021\r\nDispOption=000008b5\r\nLanguage=English.dll\r\n" +
-                     std::wstring(extra) + L"\r\n[Pages]\r\nCount=" + std::to_wstring(pages) + L"\r\n";
+                     extra + L"\r\n[Pages]\r\nCount=" + std::to_wstring(pages) + L"\r\n";
     for (int p = 0; p < pages; ++p) {
       wchar_t head[16];
       wsprintfW(head, L"Page%03d", p);
-      t += L"\r\n[" + std::wstring(head) + L"]\r\nName=P" + std::to_wstring(p + 1) +
-           L"\r\nFlag=00000000\r\nCount=0\r\n\r\n[ScrollStat]\r\nViewMode1=0,0\r\nViewMode2=0,0\r\n";
+      size_t n = p == 0 ? buttons.size() : 0;
+      t += L"\r\n[" + std::wstring(head) + L"]\r\nName=P" + std::to_wstring(p + 1) + L"\r\nFlag=00000000\r\nCount=" +
+           std::to_wstring(n) + L"\r\n\r\n[ScrollStat]\r\nViewMode1=0,0\r\nViewMode2=0,0\r\n";
+      for (size_t b = 0; b < n; ++b) {
+        wsprintfW(head, L"Btn%03d", (int)b);
+        t += L"\r\n[" + std::wstring(head) + L"]\r\n" + buttons[b];
+      }
     }
     t += L"\r\n[SubMenus]\r\nCount=0\r\n";
     EXPECT_TRUE(WriteUtf16File(Settings(), t));
@@ -71,6 +76,31 @@ struct ProgramFolder {
     return text.substr(at, text.find(L"\r\n", at) - at);
   }
   std::wstring MessageLog() const { return Dir.File(L"messages.log"); }
+  // Where the marker program notes its starts.
+  std::wstring MarkerLog() const { return Dir.File(L"marker.log"); }
+  // A button that starts the marker program with its name, at row, column.
+  std::wstring MarkerButton(const wchar_t* name, int row, int column) const {
+    std::wstring exe = Dir.File(L"marker.exe");
+    if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) CopyFileW(BuildFile(L"marker.exe").c_str(), exe.c_str(), FALSE);
+    return L"Type=00000002\r\nName=" + std::wstring(name) + L"\r\nFile=" + exe + L"\r\nParameter=" + name + L" \"" +
+           MarkerLog() + L"\"\r\nViewMode1Pos=" + std::to_wstring(row) + L"," + std::to_wstring(column) +
+           L"\r\nViewMode2Pos=" + std::to_wstring(row) + L"," + std::to_wstring(column) + L"\r\n";
+  }
+  // The marker's starts: name and tick count, in order.
+  std::vector<std::pair<std::string, unsigned long>> Marks() const {
+    std::vector<std::pair<std::string, unsigned long>> out;
+    std::string text = ReadFileBytes(MarkerLog());
+    size_t at = 0;
+    while (at < text.size()) {
+      size_t end = text.find("\r\n", at);
+      if (end == std::string::npos) break;
+      std::string line = text.substr(at, end - at);
+      size_t sp = line.rfind(' ');
+      if (sp != std::string::npos) out.push_back({line.substr(0, sp), strtoul(line.c_str() + sp + 1, nullptr, 10)});
+      at = end + 2;
+    }
+    return out;
+  }
 };
 
 // A started Vantrel.exe. Message boxes go to the folder's messages.log.
@@ -808,6 +838,48 @@ TEST(LauncherE2E, ButtonsLaunchProgramsDocumentsUrlsAndFolders) {
   // The folder through the file manager setting.
   EXPECT_NE(std::wstring::npos, lower(Field(lines[4], L"cmd")).find(lower(L"/filer \"" + sub + L"\""))) << lines[4];
   EXPECT_TRUE(l.Running());
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+}
+
+// --- input, event lists ------------------------------------------------------------------
+
+void SendKey(WORD vk, bool up) {
+  INPUT in = {};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof in);
+}
+
+bool BringToFront(HWND w) {
+  DWORD start = GetTickCount();
+  while (GetForegroundWindow() != w) {
+    SetForegroundWindow(w);
+    if (GetTickCount() - start > 3000) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+TEST(LauncherE2E, LauncherKeyChangesThePageAndLastPageIsSaved) {
+  ProgramFolder folder(false);
+  // Page001 (next page) on N, nothing else bound.
+  folder.SeedSettings(3, L"\r\n[Keyboard]\r\nPage001=004e\r\n");
+  Launcher l;
+  ASSERT_TRUE(l.Start(folder, L"/n"));
+  HWND w = l.Window();
+  ASSERT_NE(nullptr, w);
+  ASSERT_TRUE(l.Ready());
+  ASSERT_TRUE(BecomesVisible(w));
+  ASSERT_TRUE(BringToFront(w));
+  SendKey('N', false);
+  SendKey('N', true);
+  ASSERT_TRUE(l.Answers());
+  Sleep(200);
+  ASSERT_TRUE(l.Answers());
+  PostMessageW(w, WM_COMMAND, 40004, 0);
+  ASSERT_EQ(0, l.WaitExit());
+  EXPECT_EQ(L"1", folder.GeneralValue(L"LastPage"));
   EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
 }
 
