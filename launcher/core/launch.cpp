@@ -64,17 +64,6 @@ static wchar_t* CopyText(const wchar_t* text) {
 }
 static int IsEmpty(const wchar_t* t) { return !t || !*t; }
 
-// Expanded and made absolute (heap), null on failure.
-static wchar_t* ExpandAbsolute(const wchar_t* text) {
-  wchar_t* expanded = ExpandEnvPath(text);
-  if (!expanded) return nullptr;
-  wchar_t* absolute = nullptr;
-  MakeAbsolutePath(expanded, &absolute);
-  if (!absolute) return expanded;
-  FreeText(expanded);
-  return absolute;
-}
-
 static const wchar_t* FindNoCase(const wchar_t* text, const wchar_t* what) {
   if (!text || !what) return nullptr;
   size_t n = wcslen(what);
@@ -420,7 +409,7 @@ wchar_t* BuildFilerCommandLine(const wchar_t* folder, const wchar_t* parameters,
   if (out) *out = nullptr;
   const SettingsState& set = g_App.Settings;
   if (IsEmpty(set.FilerPath) || !out) return nullptr;
-  wchar_t* program = ExpandAbsolute(set.FilerPath);
+  wchar_t* program = ExpandFullPath(set.FilerPath);
   wchar_t* line = AllocText(kCommandChars);
   wchar_t* quoted = folder ? QuotePath(folder) : nullptr;
   int ok = program && line && (!folder || quoted);
@@ -517,7 +506,7 @@ int ShellExecuteItem(ButtonInfo* item, const wchar_t* file, const wchar_t* param
   if (mode == RUN_AS_ADMIN && GetOSVersion() >= 600) sei.lpVerb = L"runas";
   int ok = 1;
   if (t == kProgram || t == kDocument) {
-    if (!IsEmpty(item->Directory)) directory = ExpandAbsolute(item->Directory);
+    if (!IsEmpty(item->Directory)) directory = ExpandFullPath(item->Directory);
     sei.lpDirectory = directory;
   } else if (t == kUrl) {
     if (!file) {
@@ -612,7 +601,7 @@ int CreateProcessItem(ButtonInfo* item, const wchar_t* path, const wchar_t* comm
     FreeText(assoc);
     FreeText(params);
   }
-  wchar_t* directory = (ok && !IsEmpty(item->Directory)) ? ExpandAbsolute(item->Directory) : nullptr;
+  wchar_t* directory = (ok && !IsEmpty(item->Directory)) ? ExpandFullPath(item->Directory) : nullptr;
   PROCESS_INFORMATION pi = {};
   if (ok) {
     STARTUPINFOW si = {};
@@ -767,7 +756,7 @@ int IsRunningInstance(ButtonInfo* item, const wchar_t* path) {
     if (!item->WatchState) return 0;
     s.ProcessId = (DWORD)item->WatchState;
   } else if (!IsEmpty(item->TargetProgram)) {
-    key = ExpandAbsolute(item->TargetProgram);
+    key = ExpandFullPath(item->TargetProgram);
   } else if (t == kProgram) {
     key = CopyText(path);
   } else if (t == kDocument) {
@@ -1006,7 +995,7 @@ void PrepareAndExecuteItem(ButtonInfo* item, UINT flags, POINT* where) {
   wchar_t* path = nullptr;
   int reached = 0, done = 0;
   if (t <= IT_FOLDER) {
-    if (IsEmpty(item->File) || !(path = ExpandAbsolute(item->File))) goto finish;
+    if (IsEmpty(item->File) || !(path = ExpandFullPath(item->File))) goto finish;
     if (PathIsUNCW(path) && !PathReachable(path)) goto finish;
   }
   reached = 1;

@@ -164,13 +164,7 @@ static BOOL CALLBACK FindTriggerWindow(HWND w, LPARAM lp) {
 
 static wchar_t* TriggerPath(const ButtonInfo* item) {
   if (!item || !item->RehookTrigger || !item->RehookTrigger[0]) return nullptr;
-  wchar_t* expanded = ExpandEnvPath(item->RehookTrigger);
-  if (!expanded) return nullptr;
-  wchar_t* absolute = nullptr;
-  MakeAbsolutePath(expanded, &absolute);
-  if (!absolute) return expanded;
-  HeapFree(GetProcessHeap(), 0, expanded);
-  return absolute;
+  return ExpandFullPath(item->RehookTrigger);
 }
 
 int WatchLaunchedItem(ButtonInfo* item, DWORD processId) {

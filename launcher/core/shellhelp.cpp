@@ -260,17 +260,6 @@ int ShellContextMenu(LPCITEMIDLIST parent, LPCITEMIDLIST* children, int count, H
   return code;
 }
 
-// Expanded and absolute, as a new heap string; null on failure.
-static wchar_t* ExpandAbsolute(const wchar_t* text) {
-  wchar_t* expanded = ExpandEnvPath(text);
-  if (!expanded) return nullptr;
-  wchar_t* absolute = nullptr;
-  MakeAbsolutePath(expanded, &absolute);
-  if (!absolute) return expanded;
-  HeapFree(GetProcessHeap(), 0, expanded);
-  return absolute;
-}
-
 void ShowItemContextMenu(ButtonInfo* button, HWND owner, POINT pt) {
   if (!button || !Allocator()) return;
   LPITEMIDLIST list = nullptr;
@@ -284,7 +273,7 @@ void ShowItemContextMenu(ButtonInfo* button, HWND owner, POINT pt) {
       CoTaskMemFree(special);
     }
   } else if (button->File) {
-    wchar_t* path = ExpandAbsolute(button->File);
+    wchar_t* path = ExpandFullPath(button->File);
     if (path) {
       ParsePathToPidl(path, &list);
       HeapFree(GetProcessHeap(), 0, path);
