@@ -2,12 +2,14 @@
 
 #include <commctrl.h>
 
+#include "core/eventlists.h"
 #include "core/hookctl.h"
 #include "core/input.h"
 #include "core/mouseinput.h"
 #include "core/tray.h"
 #include "core/mainwnd.h"
 #include "core/menucmd.h"
+#include "core/shellhelp.h"
 #include "core/showhide.h"
 #include "core/state.h"
 #include "store/grid.h"
@@ -340,6 +342,13 @@ static void ShowTrayMenu() {
 
 static void ShowBalloon(int id, int ms) { ShowBalloonTextId(id, (UINT)ms); }
 
+// Command 40031: at the given point, else at the button's cell.
+static void ShowShellMenuOfItem(ButtonInfo* b, POINT* where) {
+  if (!b) return;
+  POINT pt = where ? *where : GetItemMenuPoint(FindItemCell(b), nullptr, 0);
+  ShowItemContextMenu(b, g_App.MainWnd, pt);
+}
+
 void BindInputOutlets() {
   g_TrayOutlets.DispatchTrayClick = DispatchTrayClick;
   g_TrayOutlets.HasTrayDoubleClick = HasTrayDoubleClick;
@@ -349,4 +358,6 @@ void BindInputOutlets() {
   g_MenuEntries.TrayBusyAnimation = SetTrayBusyPicture;
   g_MenuEntries.SetHooks = SetHooks;
   g_MenuEntries.RefreshAppHookState = UpdateHookSuspend;
+  g_MenuEntries.UpdateAllIcons = UpdateAllIcons;
+  g_MenuEntries.ShowItemContextMenu = ShowShellMenuOfItem;
 }

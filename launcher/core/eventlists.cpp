@@ -338,27 +338,44 @@ void RunPowerCommand(UINT typeAndOptions) {
   g_SystemSeams.ExitSession(flags, 0);
 }
 
+static const UINT kTimeoutGet[3] = {SPI_GETSCREENSAVETIMEOUT, SPI_GETLOWPOWERTIMEOUT, SPI_GETPOWEROFFTIMEOUT};
+static const UINT kTimeoutSet[3] = {SPI_SETSCREENSAVETIMEOUT, SPI_SETLOWPOWERTIMEOUT, SPI_SETPOWEROFFTIMEOUT};
+
+// A timeout whose read failed was never changed: it is not written back
+// either (a failed read would otherwise restore 0, "never").
+static void RestoreSavedTimeouts() {
+  PowerSaveState& p = g_PowerSave;
+  for (int i = 0; i < 3; ++i)
+    if (p.SavedValid[i]) g_SystemSeams.SystemParameters(kTimeoutSet[i], (UINT)p.Saved[i], nullptr, 0);
+  p.RestoreOnEdgeLeave = 0;
+}
+
 void TogglePowerSaving(UINT itemOptions) {
   PowerSaveState& p = g_PowerSave;
-  static const UINT kGet[3] = {SPI_GETSCREENSAVETIMEOUT, SPI_GETLOWPOWERTIMEOUT, SPI_GETPOWEROFFTIMEOUT};
-  static const UINT kSet[3] = {SPI_SETSCREENSAVETIMEOUT, SPI_SETLOWPOWERTIMEOUT, SPI_SETPOWEROFFTIMEOUT};
-  if (!p.KeepAwake) {
+  // The ticker may end keep-awake at the same moment: whoever clears the
+  // flag restores, once.
+  if (InterlockedCompareExchange(&p.KeepAwake, 0, 1) == 1) {
+    RestoreSavedTimeouts();
+  } else {
     for (int i = 0; i < 3; ++i) {
       int v = 0;
-      p.SavedValid[i] = g_SystemSeams.SystemParameters(kGet[i], 0, &v, 0) ? 1 : 0;
+      p.SavedValid[i] = g_SystemSeams.SystemParameters(kTimeoutGet[i], 0, &v, 0) ? 1 : 0;
       p.Saved[i] = v;
-      // A timeout that could not be read is left alone both ways.
-      if (p.SavedValid[i]) g_SystemSeams.SystemParameters(kSet[i], 0, nullptr, 0);
+      if (p.SavedValid[i]) g_SystemSeams.SystemParameters(kTimeoutSet[i], 0, nullptr, 0);
     }
-    p.KeepAwake = 1;
     p.RestoreOnEdgeLeave = (itemOptions & 0x10000) != 0;
-  } else {
-    for (int i = 0; i < 3; ++i)
-      if (p.SavedValid[i]) g_SystemSeams.SystemParameters(kSet[i], (UINT)p.Saved[i], nullptr, 0);
-    p.KeepAwake = 0;
-    p.RestoreOnEdgeLeave = 0;
+    InterlockedExchange(&p.KeepAwake, 1);
   }
   if (g_MenuEntries.SetTrayState) g_MenuEntries.SetTrayState();
+}
+
+int EndKeepAwakeOnEdgeLeave() {
+  PowerSaveState& p = g_PowerSave;
+  if (!p.KeepAwake || !p.RestoreOnEdgeLeave) return 0;
+  if (InterlockedCompareExchange(&p.KeepAwake, 0, 1) != 1) return 0;
+  RestoreSavedTimeouts();
+  if (g_MenuEntries.SetTrayState) g_MenuEntries.SetTrayState();
+  return 1;
 }
 
 static void StartCurrentScreenSaver() {
@@ -373,14 +390,15 @@ static void StartCurrentScreenSaver() {
   if (file[0]) g_SystemSeams.StartScreenSaver(file);
 }
 
-void OpenItemMenuAt(ButtonInfo* item, int flags) {
-  if (!item) return;
-  InterlockedOr(&g_App.RunState, RS_SUBMENU_FROM_ITEM);
+int FindItemCell(const ButtonInfo* item) {
   ItemStore& s = g_App.Store;
-  int slot = PositionViewMode(-1);
-  int cell = -1;
-  if (item->List == s.CurrentPage) cell = FindGridCell(item->Position[slot]);
-  POINT pt;
+  if (!item || item->List != s.CurrentPage) return -1;
+  return FindGridCell(item->Position[PositionViewMode(-1)]);
+}
+
+POINT GetItemMenuPoint(int cell, const POINT* saved, int flags) {
+  if ((flags & 0x2000) && saved) return *saved;
+  POINT pt = {0, 0};
   GetCursorPos(&pt);
   pt.x += 1;
   pt.y += 1;
@@ -393,6 +411,13 @@ void OpenItemMenuAt(ButtonInfo* item, int flags) {
     else if (flags & 0x800) pt = POINT{r.left, r.bottom + 1};
     else pt = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
+  return pt;
+}
+
+void OpenItemMenuAt(ButtonInfo* item, int flags) {
+  if (!item) return;
+  InterlockedOr(&g_App.RunState, RS_SUBMENU_FROM_ITEM);
+  POINT pt = GetItemMenuPoint(FindItemCell(item), nullptr, flags);
   if (g_MenuEntries.OpenSubMenu)
     g_MenuEntries.OpenSubMenu((int)ItemTypeOf(item->Type), nullptr, item->Directory, pt, flags);
 }

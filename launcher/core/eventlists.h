@@ -61,18 +61,28 @@ void RunPowerCommand(UINT typeAndOptions);
 // Item types 0x4000-0x406A.
 void RunSpecialCommand(ButtonInfo* item, int flags);
 void OpenItemMenuAt(ButtonInfo* item, int flags);
+// The grid cell of a button of the current page, -1 when it shows nowhere.
+int FindItemCell(const ButtonInfo* item);
+// Where an item's menu opens: the saved point with flag 0x2000; over the
+// visible window the cell's right-top (0x400), left-bottom (0x800) or
+// centre, unless (flags & 0xC80) is 0x80; else just off the cursor.
+POINT GetItemMenuPoint(int cell, const POINT* saved, int flags);
 // 1 go on, 0 cancelled; asks from 20 items on.
 int ConfirmManyFiles(HWND owner, int count, int dropped);
 // Empties the Recycle Bin on a worker.
 int StartEmptyRecycleBin();
 DWORD WINAPI EmptyRecycleBinThread(void*);
 
-// Power-saving toggle state.
+// Power-saving toggle state. KeepAwake is the one flag the ticker's pulse
+// and the tray picture read; the hot-edge check (ticker thread) may end it.
 struct PowerSaveState {
-  int KeepAwake;
+  volatile LONG KeepAwake;
   int RestoreOnEdgeLeave;
   int Saved[3];       // screen saver, low power, power off (s)
   int SavedValid[3];  // which of them were read
 };
 extern PowerSaveState g_PowerSave;
 void TogglePowerSaving(UINT itemOptions);
+// The cursor is on no active hot edge: when the item asked for it, the
+// timeouts that were read are set back and keep-awake ends. 1 when it did.
+int EndKeepAwakeOnEdgeLeave();

@@ -7,7 +7,6 @@
 #include "core/hookbind.h"
 #include "core/mainwnd.h"
 #include "core/procwatch.h"
-#include "core/showhide.h"
 #include "core/switches.h"
 #include "core/state.h"
 #include "core/ticker.h"
@@ -598,14 +597,8 @@ void (*g_HotKeyRowHandler)(int row);
 void OnHotKeyMessage(int row) {
   const HotKeyTable& hk = g_App.Store.Refs.HotKeys;
   if (row < 0 || !hk.Rows || row > hk.Count) return;
-  if (row > 0) {
-    if (g_HotKeyRowHandler) g_HotKeyRowHandler(row);
-    return;
-  }
-  const SettingsState& s = g_App.Settings;
-  int mode = ShowModeFromPositionBits((s.DispPosition >> 12) & 0xF);
-  if (s.Option1 & OPT1_HOTKEY_AUTOHIDE) mode |= SHOW_AUTOHIDE;
-  ShowLauncher(mode, s.ShowPosX, s.ShowPosY, hk.Rows[0].List, 1);
+  // Row 0 too: the 0xF0 repeat filter and multi-press apply to every row.
+  if (g_HotKeyRowHandler) g_HotKeyRowHandler(row);
 }
 
 // --- shutdown -------------------------------------------------------------------------------------

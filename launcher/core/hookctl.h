@@ -19,8 +19,6 @@ enum : UINT {
 
 // Option1 bit: the mouse hook is a low-level one on a thread of its own.
 const UINT OPT1_LOWLEVEL_MOUSE = 0x100000;
-// Option1 bit: the show hot key arms auto-hide.
-const UINT OPT1_HOTKEY_AUTOHIDE = 0x10000;
 
 // Win-key codes and the own WH_KEYBOARD_LL hook's state.
 struct WinKeyState {
@@ -127,8 +125,8 @@ void StopForegroundTracking();
 void CloseMenusNow();
 void OnMenuCloserTimer();
 
-// WMA_HOTKEY: row 0 shows the launcher; the other rows go to
-// g_HotKeyRowHandler (the global triggers) when one is set.
+// WMA_HOTKEY: every row in range goes to g_HotKeyRowHandler (the global
+// triggers), row 0 (show the launcher) included.
 void OnHotKeyMessage(int row);
 extern void (*g_HotKeyRowHandler)(int row);
 

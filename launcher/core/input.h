@@ -44,8 +44,6 @@ struct InputState {
   POINT SizingStart;
   int LastMenuItem;      // item of the last context menu (WM_COMMAND's cell)
   int PendingKeyCommand; // command + 1 run on key release
-  ButtonInfo* KeyButton; // found by its own shortcut on key-down
-  int KeyButtonList, KeyButtonIndex;
   int PageHoverTab;      // tab timer 7 waits on, -1 none
   int TooltipOff;        // deactivated by a cursor command until the mouse moves
   POINT CursorAtKey;

@@ -5,13 +5,12 @@
 #include "core/commands.h"
 #include "core/input.h"
 #include "core/mainwnd.h"
-#include "core/menucmd.h"
 #include "core/mouseinput.h"
 #include "core/state.h"
 #include "core/hookctl.h"
 #include "core/ticker.h"
+#include "core/triggers.h"
 #include "core/winhelpers.h"
-#include "store/items.h"
 
 int MakeKeyCode(int vk, UINT modifiers, int leftWinDown, int rightWinDown) {
   int mods = (int)(modifiers & 0xF) << 8;
@@ -75,7 +74,7 @@ void OnKeyDown(UINT, WPARAM wp, LPARAM lParam) {
   InputState& in = g_App.Input;
   int vk = (int)(wp & 0xFF);
   in.PendingKeyCommand = 0;
-  in.KeyButtonList = in.KeyButtonIndex = -1;
+  ClearKeptItem();
   if (vk == VK_PROCESSKEY) return;
   if (vk == VK_ESCAPE && in.RearrangeDrag) {
     CancelPress();
@@ -92,11 +91,9 @@ void OnKeyDown(UINT, WPARAM wp, LPARAM lParam) {
   if (repeat && !IsRepeatableEntry(entry)) return;
   int ran = 0;
   if (entry < 0) {
-    int index = IsModifierOnlyCode(code) ? -1 : FindItemByHotkey(code, -1, -1);
-    if (index >= 0) {
-      in.KeyButtonList = g_App.Store.CurrentPage;
-      in.KeyButtonIndex = index;
-    }
+    // A button's own key: it runs now, after more presses, or (Windows key
+    // and modifier-only keys) on the key release.
+    MatchButtonKey(g_App.Store.CurrentPage, (UINT)vk, 0);
     return;
   }
   if (entry == kPressKeyEntry) {
@@ -128,19 +125,5 @@ void OnKeyUp(UINT, WPARAM) {
   }
   if (in.RearrangeDrag) return;
   if (in.Press & (PRESS_LEFT | PRESS_RIGHT)) CancelPress();
-  ButtonInfo* b = GetItem(in.KeyButtonList, in.KeyButtonIndex);
-  in.KeyButtonList = in.KeyButtonIndex = -1;
-  if (!b) return;
-  UINT type = ItemTypeOf(b->Type);
-  int asMenu = type == IT_CHILDMENU || type == IT_FOLDER || type == IT_HISTORY || type == 0x4066 || type == 0x406A ||
-               (b->Type & 0x80000);
-  if (asMenu && g_MenuEntries.OpenSubMenu) {
-    POINT pt;
-    GetCursorPos(&pt);
-    int source = type == IT_CHILDMENU ? b->SubMenuIdx + 1 : 0;
-    g_MenuEntries.OpenSubMenu((int)type, type == IT_CHILDMENU ? (const void*)(INT_PTR)source : (const void*)b->File,
-                              b->Directory, pt, 0);
-    return;
-  }
-  if (g_InputOutlets.LaunchItem) g_InputOutlets.LaunchItem(b, 0, nullptr);
+  RunHoveredItem();
 }

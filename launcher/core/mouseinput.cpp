@@ -34,8 +34,6 @@ void ResetInputState() {
   in.TabPressed = -1;
   in.LastMenuItem = -1;
   in.PageHoverTab = -1;
-  in.KeyButtonList = -1;
-  in.KeyButtonIndex = -1;
   g_App.Store.PressedCell = -1;
 }
 

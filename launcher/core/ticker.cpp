@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <process.h>
 
+#include "core/eventlists.h"
 #include "core/hookbind.h"
 #include "core/hookctl.h"
 #include "core/mainwnd.h"
@@ -255,7 +256,7 @@ static void RunTick() {
   AdvanceTrayAnimation();
   if (t.ReleaseGuard > 0 && --t.ReleaseGuard == 0 && g_TickerOutlets.ReleaseGuardExpired)
     g_TickerOutlets.ReleaseGuardExpired();
-  if (t.KeepAwake && --t.KeepAwakeCountdown <= 0) {
+  if (g_PowerSave.KeepAwake && --t.KeepAwakeCountdown <= 0) {
     SetThreadExecutionState(ES_DISPLAY_REQUIRED);
     t.KeepAwakeCountdown = kKeepAwakeTicks;
   }

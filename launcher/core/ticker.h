@@ -38,8 +38,7 @@ struct TickerState {
   volatile LONG Run;
   HANDLE Thread;
   DWORD ThreadId;
-  int KeepAwake;              // power saving switched off
-  int KeepAwakeCountdown;
+  int KeepAwakeCountdown;     // ticks to the next pulse while power saving is off
   int ReleaseGuard;           // ticks until the release guard ends
   AutoHideState AutoHide;
   MonitorList Monitors;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "core/eventlists.h"
 #include "core/hookbind.h"
 #include "core/mainwnd.h"
 #include "core/showhide.h"
@@ -135,7 +136,7 @@ static HICON SlotIcon(int slot) {
 }
 
 static int StateSlot() {
-  return TrayStateIconIndex(g_App.Ticker.KeepAwake, (g_App.Settings.Status & STATUS_RESTRICTED) != 0,
+  return TrayStateIconIndex(g_PowerSave.KeepAwake != 0, (g_App.Settings.Status & STATUS_RESTRICTED) != 0,
                             (g_App.RunState & RS_HOOKS_ON) != 0);
 }
 

@@ -2,13 +2,13 @@
 
 #include <shellapi.h>
 
+#include "core/eventlists.h"
 #include "core/hookbind.h"
 #include "core/hookctl.h"
 #include "core/mainwnd.h"
 #include "core/showhide.h"
 #include "core/state.h"
 #include "core/ticker.h"
-#include "core/tray.h"
 #include "store/items.h"
 
 // Option1 bits read here.
@@ -73,11 +73,7 @@ static BOOL RealScreenToClient(HWND w, POINT* pt) { return ScreenToClient(w, pt)
 static SHORT RealKeyState(int vk) { return GetAsyncKeyState(vk); }
 static UINT RealSuspendWord() { return (UINT)g_App.Hooks.SuspendWord; }
 // Leaving a hot edge ends the keep-awake state an item switched on.
-static void RealEndKeepAwake() {
-  if (!g_App.Ticker.KeepAwake) return;
-  g_App.Ticker.KeepAwake = 0;
-  RefreshTrayStateIcon();
-}
+static void RealEndKeepAwake() { EndKeepAwakeOnEdgeLeave(); }
 
 void InitTriggerPlatform() {
   TriggerPlatform& p = g_TriggerPlatform;
@@ -515,6 +511,8 @@ int MatchButtonKey(int list, UINT key, int timer) {
   RunKeyItem(candidate);
   return 1;
 }
+
+void ClearKeptItem() { s_t.KeptList = -1; }
 
 int RunHoveredItem() {
   int list = s_t.KeptList, index = s_t.KeptIndex;

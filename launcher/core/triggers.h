@@ -87,6 +87,8 @@ int MatchButtonKey(int list, UINT key, int timer);
 // Runs the button kept for key-up (Win-key and modifier-only shortcuts);
 // 1 when one ran.
 int RunHoveredItem();
+// A new key press: the item kept for key-up is no longer wanted.
+void ClearKeptItem();
 // types 16, 0x4066, 0x4069, 0x406A; with launch flag 0x4000 any folder-like
 // item; a folder-like item whose option bits have 0x80000.
 int IsMenuLikeItem(const ButtonInfo* item, UINT flags);

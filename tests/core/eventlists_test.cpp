@@ -5,8 +5,11 @@
 #include <atomic>
 #include <mutex>
 
+#include "core/hookctl.h"
 #include "core/mainwnd.h"
 #include "core/startup.h"
+#include "core/ticker.h"
+#include "core/triggers.h"
 #include "core_child.h"
 #include "dialogs/dialoghelpers.h"
 #include "input_fixture.h"
@@ -323,6 +326,66 @@ TEST_F(SystemTest, PowerSavingRestoresOnlyWhatWasRead) {
       "set " + std::to_string(SPI_SETSCREENSAVETIMEOUT) + " " + std::to_string(SPI_GETSCREENSAVETIMEOUT),
       "set " + std::to_string(SPI_SETPOWEROFFTIMEOUT) + " " + std::to_string(SPI_GETPOWEROFFTIMEOUT)};
   EXPECT_EQ(off, g_Sys);
+}
+
+std::string SetCall(UINT action, int value) { return "set " + std::to_string(action) + " " + std::to_string(value); }
+
+// Leaving the hot edge ends keep-awake only for an item that asked for it,
+// and sets back only the timeouts that were read.
+TEST_F(SystemTest, PowerSavingEndsWhenTheCursorLeavesTheEdge) {
+  const std::string screen = SetCall(SPI_SETSCREENSAVETIMEOUT, SPI_GETSCREENSAVETIMEOUT);
+  const std::string low = SetCall(SPI_SETLOWPOWERTIMEOUT, SPI_GETLOWPOWERTIMEOUT);
+  const std::string off = SetCall(SPI_SETPOWEROFFTIMEOUT, SPI_GETPOWEROFFTIMEOUT);
+  struct Case {
+    const char* Name;
+    UINT Options;
+    int FailRead;
+    std::vector<std::string> Want;  // set calls on leaving
+    int Ended;
+  } cases[] = {
+      {"all read", 0x10000, -1, {screen, low, off}, 1},
+      {"low power unreadable", 0x10000, SPI_GETLOWPOWERTIMEOUT, {screen, off}, 1},
+      {"screen saver unreadable", 0x10000, SPI_GETSCREENSAVETIMEOUT, {low, off}, 1},
+      {"not asked for", 0, -1, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    g_PowerSave = PowerSaveState{};
+    g_FailRead = c.FailRead;
+    TogglePowerSaving(c.Options);
+    ASSERT_EQ(1, (int)g_PowerSave.KeepAwake);
+    g_Sys.clear();
+    EXPECT_EQ(c.Ended, EndKeepAwakeOnEdgeLeave());
+    EXPECT_EQ(c.Want, g_Sys);
+    EXPECT_EQ(c.Ended ? 0 : 1, (int)g_PowerSave.KeepAwake);
+    // Once only; and the next toggle turns it on again, not off.
+    g_Sys.clear();
+    EXPECT_EQ(0, EndKeepAwakeOnEdgeLeave());
+    EXPECT_TRUE(g_Sys.empty());
+    TogglePowerSaving(0);
+    EXPECT_EQ(c.Ended ? 1 : 0, (int)g_PowerSave.KeepAwake);
+  }
+}
+
+// The ticker's hot-edge check reaches it through the triggers' binding.
+TEST_F(SystemTest, HotEdgeCheckRestoresThroughTheTriggers) {
+  TriggerPlatform savedPlatform = g_TriggerPlatform;
+  TickerOutlets savedTicker = g_TickerOutlets;
+  void (*savedHandler)(int) = g_HotKeyRowHandler;
+  InitTriggerPlatform();
+  ResetTriggers();
+  g_FailRead = SPI_GETPOWEROFFTIMEOUT;
+  TogglePowerSaving(0x10000);
+  g_Sys.clear();
+  CheckHotEdge(-1);  // on no edge with an action
+  std::vector<std::string> want = {SetCall(SPI_SETSCREENSAVETIMEOUT, SPI_GETSCREENSAVETIMEOUT),
+                                   SetCall(SPI_SETLOWPOWERTIMEOUT, SPI_GETLOWPOWERTIMEOUT)};
+  EXPECT_EQ(want, g_Sys);
+  EXPECT_EQ(0, (int)g_PowerSave.KeepAwake);
+  ResetTriggers();
+  g_TriggerPlatform = savedPlatform;
+  g_TickerOutlets = savedTicker;
+  g_HotKeyRowHandler = savedHandler;
 }
 
 TEST_F(SystemTest, RecycleBinIsEmptiedOnItsWorker) {

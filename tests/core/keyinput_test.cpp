@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/mouseinput.h"
+#include "core/triggers.h"
 #include "input_fixture.h"
 
 namespace {
@@ -48,11 +51,34 @@ TEST(IsRepeatableEntry, PagesCursorAndScrollOnly) {
     EXPECT_EQ(e == 0 || e == 1 || (e >= 14 && e <= 23), IsRepeatableEntry(e) != 0) << "entry " << e;
 }
 
+// The triggers' platform for button keys: launches go the way the
+// window's WMA_EXECUTE takes them, modifiers and Windows keys are the test's.
+DWORD g_KeyNow = 10000;
+UINT g_KeyMods = 0;
+bool g_LeftWinDown = false;
+DWORD KeyTick() { return g_KeyNow; }
+void KeyLaunch(ButtonInfo* item, UINT flags) { g_InputOutlets.LaunchItem(item, (int)flags, nullptr); }
+void NoTimer(UINT_PTR, UINT) {}
+void NoKill(UINT_PTR) {}
+SHORT KeyState(int vk) { return vk == VK_LWIN && g_LeftWinDown ? (SHORT)0x8000 : 0; }
+UINT KeyMods() { return g_KeyMods; }
+
 // Keys sent to a visible launcher window of this process.
 class KeyTest : public InputTest {
  protected:
   void SetUp() override {
     InputTest::SetUp();
+    savedPlatform_ = g_TriggerPlatform;
+    g_TriggerPlatform = TriggerPlatform();
+    g_TriggerPlatform.Tick = KeyTick;
+    g_TriggerPlatform.Launch = KeyLaunch;
+    g_TriggerPlatform.SetTimer = NoTimer;
+    g_TriggerPlatform.KillTimer = NoKill;
+    g_TriggerPlatform.KeyState = KeyState;
+    g_TriggerPlatform.ModifierState = KeyMods;
+    g_KeyMods = 0;
+    g_LeftWinDown = false;
+    ResetTriggers();
     WNDCLASSW wc = {};
     wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -65,8 +91,11 @@ class KeyTest : public InputTest {
   void TearDown() override {
     g_App.MainWnd = nullptr;
     DestroyWindow(window_);
+    ResetTriggers();
+    g_TriggerPlatform = savedPlatform_;
     InputTest::TearDown();
   }
+  TriggerPlatform savedPlatform_;
   void Press(int vk, bool repeat = false) { OnKeyDown(WM_KEYDOWN, vk, repeat ? 0x40000000 : 0); }
   void Release(int vk) { OnKeyUp(WM_KEYUP, vk); }
   HWND window_ = nullptr;
@@ -90,19 +119,62 @@ TEST_F(KeyTest, RepeatOnlyWhereAllowed) {
   EXPECT_EQ(1u, g_InputLog.Launches.size());
 }
 
-TEST_F(KeyTest, UnknownKeysDoNothingAndButtonKeysLaunchOnRelease) {
-  MakePages(2);
-  ButtonInfo* a = Add(0, "a", 0, 0);
-  a->Keyboard = 'K';
-  Press('Q');
-  Release('Q');
-  EXPECT_TRUE(g_InputLog.Launches.empty());
-  EXPECT_EQ(0, S().CurrentPage);
-  Press('K');
-  EXPECT_TRUE(g_InputLog.Launches.empty());
-  Release('K');
-  ASSERT_EQ(1u, g_InputLog.Launches.size());
-  EXPECT_EQ("a 0", g_InputLog.Launches[0]);
+// A button's own key goes through the triggers' button-key matching: plain
+// keys run at once, Windows-key and modifier-only keys on their release.
+TEST_F(KeyTest, ButtonKeys) {
+  struct Step {
+    bool Down;
+    int Vk;
+    UINT Mods;         // as the triggers see them
+    bool Repeat;
+    size_t Launches;   // launches so far
+  };
+  struct Case {
+    const char* Name;
+    WORD ButtonKey;
+    WORD NextPageKey;  // launcher key of the next-page command
+    bool LeftWin;
+    std::vector<Step> Steps;
+    int Page;          // current page at the end
+  } cases[] = {
+      {"plain key", 'K', 0, false, {{true, 'K', 0, false, 1}, {false, 'K', 0, false, 1}}, 0},
+      {"with Ctrl", 0x24B, 0, false, {{true, 'K', 0x2, false, 1}, {false, 'K', 0x2, false, 1}}, 0},
+      {"without its modifier", 0x24B, 0, false, {{true, 'K', 0, false, 0}, {false, 'K', 0, false, 0}}, 0},
+      {"another key", 'K', 0, false, {{true, 'Q', 0, false, 0}, {false, 'Q', 0, false, 0}}, 0},
+      {"auto-repeat runs once", 'K', 0, false,
+       {{true, 'K', 0, false, 1}, {true, 'K', 0, true, 1}, {true, 'K', 0, true, 1}, {false, 'K', 0, false, 1}}, 0},
+      {"a launcher key wins", 'K', 'K', false, {{true, 'K', 0, false, 0}, {false, 'K', 0, false, 0}}, 1},
+      {"Windows key alone, on release", 0x85B, 0, true,
+       {{true, VK_LWIN, 0x8, false, 0}, {false, VK_LWIN, 0x8, false, 1}}, 0},
+      {"Ctrl+Shift alone, on release", 0x300, 0, false,
+       {{true, VK_SHIFT, 0x3, false, 0}, {false, VK_SHIFT, 0x3, false, 1}}, 0},
+      {"a later key drops the kept one", 0x85B, 'E', true,
+       {{true, VK_LWIN, 0x8, false, 0}, {true, 'E', 0x8, false, 0}, {false, VK_LWIN, 0x8, false, 0}}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ClearItemStore();
+    ResetInputState();
+    ResetTriggers();
+    g_InputLog = InputLog();
+    MakePages(2);
+    ButtonInfo* a = Add(0, "a", 0, 0);
+    ASSERT_NE(nullptr, a);
+    a->Keyboard = c.ButtonKey;
+    g_App.Settings.Keyboard[LC_NEXT_PAGE] = c.NextPageKey;
+    g_LeftWinDown = c.LeftWin;
+    g_KeyNow += 5000;
+    for (const Step& st : c.Steps) {
+      g_KeyMods = st.Mods;
+      if (st.Down) Press(st.Vk, st.Repeat);
+      else Release(st.Vk);
+      EXPECT_EQ(st.Launches, g_InputLog.Launches.size()) << "after " << (st.Down ? "down " : "up ") << st.Vk;
+    }
+    if (!g_InputLog.Launches.empty()) {
+      EXPECT_EQ("a 0", g_InputLog.Launches[0]);
+    }
+    EXPECT_EQ(c.Page, S().CurrentPage);
+  }
 }
 
 TEST_F(KeyTest, PressKeyLaunchesOnceOnRelease) {

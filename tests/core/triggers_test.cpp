@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "core/eventlists.h"
 #include "core/hookbind.h"
+#include "core/hookctl.h"
 #include "core/state.h"
 #include "store/items.h"
 
@@ -292,6 +294,56 @@ TEST_F(TriggerTest, HotKeysWithoutRows) {
   OnHotKey(0);
   OnHotKey(-1);
   EXPECT_TRUE(Take().empty());
+}
+
+// WMA_HOTKEY from the library: row 0 (show the launcher) takes the same
+// road as the button rows, with the 0xF0 filter and multi-press.
+TEST_F(TriggerTest, HotKeyMessagesOfEveryRowGoThroughTheTriggers) {
+  void (*savedHandler)(int) = g_HotKeyRowHandler;
+  g_HotKeyRowHandler = OnHotKey;
+  struct Step {
+    int Row;         // OnHotKeyMessage row; 100 = timer 2 fires
+    DWORD Advance;   // ms before it
+    Calls Want;
+  };
+  struct Case {
+    const char* Name;
+    HotKeyEntry Rows[4];
+    UINT KeyboardOption;
+    std::vector<Step> Steps;
+  } cases[] = {
+      {"key 0xF0 on row 0 fires once per 500 ms",
+       {{0x0F0, 2, 0}, {0x241, 0, 1}, {}, {}},
+       0,
+       {{0, 0, {"show 1 11 22 2 1"}}, {0, 300, {}}, {0, 300, {"show 1 11 22 2 1"}}, {1, 0, {"launch 0 1 0"}}}},
+      {"row 0 waits for a second press",
+       {{0x241, 0xFFFF, 0}, {0x1241, 0, 1}, {}, {}},
+       1,
+       {{0, 0, {"timer 2 500"}}, {100, 500, {"kill 2", "show 1 11 22 65535 1"}},
+        {0, 1000, {"timer 2 500"}}, {1, 100, {"kill 2", "launch 0 1 0"}}}},
+      {"row 0 is the longer sequence",
+       {{0x1241, 3, 0}, {0x241, 0, 2}, {}, {}},
+       1,
+       {{1, 0, {"timer 2 500"}}, {0, 100, {"kill 2", "show 1 11 22 3 1"}}}},
+      {"rows out of range never reach the triggers",
+       {{0x241, 1, 0}, {}, {}, {}},
+       1,
+       {{-1, 0, {}}, {4, 0, {}}, {-5, 0, {}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ResetTriggers();
+    Take();
+    for (int i = 0; i < 4; i++) hotKeys[i] = c.Rows[i];
+    g_App.Settings.KeyboardOption = c.KeyboardOption;
+    for (const Step& st : c.Steps) {
+      log.Now += st.Advance;
+      if (st.Row == 100) OnTriggerTimer(2);
+      else OnHotKeyMessage(st.Row);
+      EXPECT_EQ(st.Want, Take()) << "row " << st.Row;
+    }
+  }
+  g_HotKeyRowHandler = savedHandler;
 }
 
 TEST(HoldActionOfButtons, EveryPairAndSingle) {
