@@ -47,17 +47,26 @@ int wmain() {
   double oneButton = Time(rounds * 5, [] { DrawButton(g_App.Render.Back.Dc, 5, 0, 1, 0); });
   int cell = 0;
   double hover = Time(rounds * 5, [&cell] { SetHoverButton(cell++ % 100, 0); });
-  double show = 0, hide = 0;
-  for (int i = 0; i < 5; i++) {
+  // Show and hide alternately, each timed on its own; placement alone too.
+  const int cycles = 20;
+  double show = 0, hide = 0, showAtCursor = 0;
+  for (int i = 0; i < cycles; i++) {
     double t0 = Now();
-    ShowLauncher(3, 0, 0, kKeepCurrentPage, 0);
+    ShowLauncher(SHOW_CENTRED, 0, 0, kKeepCurrentPage, 0);
     double t1 = Now();
-    HideLauncher(0, 0, 0);
+    HideLauncher(1, 0, 0);
+    double t2 = Now();
+    ShowLauncher(SHOW_AT_CURSOR, 0, 0, kKeepCurrentPage, 0);
+    double t3 = Now();
+    HideLauncher(1, 0, 0);
     show += t1 - t0;
-    hide += Now() - t1;
+    hide += (t2 - t1 + Now() - t3) / 2;
+    showAtCursor += t3 - t2;
   }
-  show /= 5;
-  hide /= 5;
+  show /= cycles;
+  hide /= cycles;
+  showAtCursor /= cycles;
+  double place = Time(rounds * 5, [] { PlaceLauncherWindow(SHOW_LAST_POSITION, POINT{0, 0}, 0); });
   printf("window %d x %d, %d pages, %d x %d cells, face columns %d\n", g_App.Layout.Width, g_App.Layout.Height,
          g_App.Store.PageCount, g_App.Layout.CellColumns, g_App.Layout.CellRows,
          g_App.Render.SharedDesign ? 1 : g_App.Store.PageCount);
@@ -68,7 +77,9 @@ int wmain() {
   printf("one button:                                  %8.3f ms\n", oneButton);
   printf("button area repaint + push:                  %8.3f ms\n", buttons);
   printf("hover change (two cells, caption, push):     %8.3f ms\n", hover);
-  printf("show (placement, topmost, window shown):     %8.3f ms\n", show);
-  printf("hide:                                        %8.3f ms\n", hide);
+  printf("show centred (placement, topmost, shown):    %8.3f ms\n", show);
+  printf("show at the cursor:                          %8.3f ms\n", showAtCursor);
+  printf("hide (state cleared, hidden, plug-ins):      %8.3f ms\n", hide);
+  printf("placement alone (last position, clamped):    %8.3f ms\n", place);
   return 0;
 }

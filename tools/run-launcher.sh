@@ -2,9 +2,11 @@
 # Starts the built launcher under Wine with any switches given after the
 # build folder: on $DISPLAY when there is one; otherwise under Xvfb, where a
 # screenshot is saved after a few seconds (its path is printed) and the
-# launcher is closed again.
+# launcher is closed again. Without switches the launcher shows itself at
+# the mouse (/m), so that there is a window to look at.
 set -uo pipefail
 build=${1:?build folder}; shift
+[ $# -gt 0 ] || set -- /m
 here=$(cd "$(dirname "$0")" && pwd)
 exe=$build/Vantrel.exe
 [ -f "$exe" ] || { echo "run-launcher: $exe is not built" >&2; exit 1; }

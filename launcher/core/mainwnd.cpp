@@ -338,23 +338,32 @@ LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_XBUTTONDOWN:
     case WM_MOUSEHWHEEL:
       OnMouseButton(message, wParam, lParam);
+      UpdateCursor();
       return message == WM_XBUTTONDOWN ? TRUE : 0;
     case WM_MOUSEMOVE: {
       TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, w, 0};
       TrackMouseEvent(&tme);
       OnMouseMove(wParam, lParam);
+      UpdateCursor();
       return 0;
     }
     case WM_MOUSELEAVE:
       OnMouseLeave();
+      UpdateCursor();
       return 0;
+    case WM_SETCURSOR:
+      if ((HWND)wParam != w) break;
+      UpdateCursor();
+      return TRUE;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       OnKeyDown(message, wParam, lParam);
+      UpdateCursor();
       return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:
       OnKeyUp(message, wParam);
+      UpdateCursor();
       return 0;
     case WM_TIMER:
       if (wParam == TIMER_PRESSHOLD) OnPressHoldTimer();

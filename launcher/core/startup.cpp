@@ -291,6 +291,15 @@ static void KeepShellToken() {
 }
 
 static void RelayoutTabs() { LayoutTabs(); }
+// Long store operations show the wait cursor; afterwards the cursor is
+// chosen again for where the mouse is.
+static void SetWaitCursor(int wait) {
+  if (wait)
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  else
+    UpdateCursor();
+}
+
 static int ApplyDesignOutlet() {
   ApplyDesign();
   return 1;
@@ -389,6 +398,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   g_StoreOutlets.CalcMainWindowLayout = CalcMainWindowLayout;
   g_StoreOutlets.LayoutTabs = RelayoutTabs;
   InstallRenderOutlets();
+  g_StoreOutlets.UpdateCursor = SetWaitCursor;
   ApplyDesign();
   g_InputOutlets.GetItemFromPoint = GetItemFromPoint;
   g_InputOutlets.IsPointInItemArea = IsPointInItemArea;

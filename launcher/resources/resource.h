@@ -19,6 +19,10 @@
 #define IDI_TRAY_BUSY2 105
 #define IDI_TRAY_BUSY3 106
 
+// Cursors of a rearrange drag: moving and, with Ctrl, copying a button.
+#define IDC_REARRANGE_MOVE 124
+#define IDC_REARRANGE_COPY 125
+
 // Menus
 #define IDR_MENU_GENERAL 126
 #define IDR_MENU_PAGE 127

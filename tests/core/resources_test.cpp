@@ -48,4 +48,26 @@ TEST(BuiltInIcons, EveryIdLoadsInSmallAndLargeSize) {
   }
 }
 
+// The rearrange-drag cursors: present, hot spot at the arrow's tip, drawn,
+// and the copy cursor is not the move cursor.
+TEST(BuiltInCursors, MoveAndCopyAreDrawnWithTheirHotSpot) {
+  int drawn[2] = {};
+  const int ids[] = {IDC_REARRANGE_MOVE, IDC_REARRANGE_COPY};
+  for (int i = 0; i < 2; i++) {
+    HCURSOR c = (HCURSOR)LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ids[i]), IMAGE_CURSOR, 32, 32, 0);
+    ASSERT_NE(c, nullptr) << "cursor " << ids[i];
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(c, &info));
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(0u, info.xHotspot);
+    EXPECT_EQ(0u, info.yHotspot);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    drawn[i] = OpaquePixels((HICON)c, 32);
+    EXPECT_GT(drawn[i], 150) << "cursor " << ids[i];
+    DestroyCursor(c);
+  }
+  EXPECT_NE(drawn[0], drawn[1]);
+}
+
 }  // namespace
