@@ -1,6 +1,10 @@
 // Render benchmark: ApplyDesign and a full repaint of a 10 x 10 grid on 100
 // pages (every page with its own button colours, so the faces are 100
 // columns wide), a hover change, and a show/hide cycle of the window.
+// On a bare X server Wine waits up to 2 s for a window manager to confirm
+// every hide (and pushes are slower); run it inside a Wine virtual desktop
+// (explorer /desktop=bench,1280x1024 render_bench.exe) for the figures a
+// desktop gives.
 #include "core/showhide.h"
 #include "core/switches.h"
 #include "render/paint.h"
