@@ -181,6 +181,7 @@ static void DestroyItemIcons(ButtonInfo* b) {
     if (b->Overlay[k].Icon) DestroyIcon(b->Overlay[k].Icon);
     b->Icon[k] = b->Overlay[k].Icon = nullptr;
   }
+  DropCachedIcons(b);
 }
 
 static void MoveIcons(ButtonInfo* to, ButtonInfo* from) {

@@ -15,18 +15,49 @@ static const char kMagic[7] = {'V', 'N', 'I', 'C', 'O', 'N', 0};
 const DWORD kHeaderBytes = 12;
 const DWORD kWriteChunk = 1u << 20;
 
+static DWORD g_LastGeneration;
+
 static int HasOverlay(const ButtonInfo* b) { return b->OverlayIcon && b->OverlayIcon[0]; }
 static int ImagesOf(const ButtonInfo* b) { return HasOverlay(b) ? 4 : 2; }
 
-// The button's icon slots in file order.
-static HICON* Slot(ButtonInfo* b, int n) {
-  if (!HasOverlay(b)) return n == 0 ? &b->Icon[0] : &b->Icon[1];
-  switch (n) {
-    case 0: return &b->Icon[0];
-    case 1: return &b->Overlay[0].Icon;
-    case 2: return &b->Icon[1];
-    default: return &b->Overlay[1].Icon;
+// Icon slots by number: 0, 1 the icons of the view modes, 2, 3 their overlays.
+static HICON* SlotOf(ButtonInfo* b, int slot) { return slot < 2 ? &b->Icon[slot] : &b->Overlay[slot - 2].Icon; }
+
+// The slot of the button's n-th image in the file.
+static int FileSlot(const ButtonInfo* b, int n) {
+  static const int kWithOverlay[4] = {0, 2, 1, 3};
+  return HasOverlay(b) ? kWithOverlay[n & 3] : n;
+}
+
+// The cache image a slot waits for, null when it has none or the images
+// it was read from are gone.
+static const BYTE* CachedImageOf(const ButtonInfo* b, int slot, DWORD* length) {
+  const CachedIconImages& im = g_App.Store.IconImages;
+  DWORD at = b->CachedIcon[slot];
+  if (!at || !im.Data || b->CachedIconSet != im.Generation || at < kHeaderBytes + 8 + 4 || at > im.Size) return nullptr;
+  DWORD n;
+  memcpy(&n, im.Data + at - 4, 4);
+  if (!n || n > im.Size - at) return nullptr;
+  *length = n;
+  return im.Data + at;
+}
+
+void MakeCachedIcons(ButtonInfo* b, int mode) {
+  if (!b) return;
+  int failed = 0;
+  for (int slot = 0; slot < 4; slot++) {
+    if (!b->CachedIcon[slot] || (mode >= 0 && (slot & 1) != mode)) continue;
+    HICON* icon = SlotOf(b, slot);
+    if (!*icon) {
+      DWORD length = 0;
+      const BYTE* image = CachedImageOf(b, slot, &length);
+      *icon = image ? IconFromImage(image, length) : nullptr;
+      failed |= !*icon;
+    }
+    b->CachedIcon[slot] = 0;
   }
+  // An image the system would not take: the icons come from their source.
+  if (failed) GetItemIcon(b);
 }
 
 static int ContainerCount() { return g_App.Store.PageCount + g_App.Store.SubMenuCount; }
@@ -99,12 +130,30 @@ static int CollectImages(ByteBuffer* out, int rebuild) {
           if (b->Overlay[k].Icon) DestroyIcon(b->Overlay[k].Icon);
           b->Icon[k] = b->Overlay[k].Icon = nullptr;
         }
+        DropCachedIcons(b);
       }
-      if (!b->Icon[0]) GetItemIcon(b);
+      for (int slot = 0; slot < 4; slot++) {
+        DWORD length;
+        // Images of a cache no longer held: the icons are made now or anew.
+        if (b->CachedIcon[slot] && !CachedImageOf(b, slot, &length)) {
+          MakeCachedIcons(b, -1);
+          break;
+        }
+      }
+      if (!b->Icon[0] && !b->CachedIcon[0]) GetItemIcon(b);
       for (int n = 0; n < ImagesOf(b); n++) {
-        BYTE* image = nullptr;
+        int slot = FileSlot(b, n);
+        HICON icon = *SlotOf(b, slot);
         DWORD length = 0;
-        int made = SerializeIcon(*Slot(b, n), out->Heap, &image, &length);
+        // An icon not made yet goes back as the image it was read from.
+        const BYTE* cached = icon ? nullptr : CachedImageOf(b, slot, &length);
+        if (cached) {
+          if (!Append(out, &length, 4) || !Append(out, cached, length)) return 0;
+          images++;
+          continue;
+        }
+        BYTE* image = nullptr;
+        int made = SerializeIcon(icon, out->Heap, &image, &length);
         if (made < 0) return 0;
         // No icon: an empty image, read back as none.
         int ok = Append(out, &length, 4) && (!length || Append(out, image, length));
@@ -157,28 +206,20 @@ int SaveIconCache(int rebuild) {
 // ---------------------------------------------------------------------------
 // Reading
 
-struct CachedImage {
-  ButtonInfo* Button;
-  int Slot;
-  DWORD Offset;
-  DWORD Length;
-  HICON Icon;
-};
-
 static int ReadInt(const BYTE* at) {
   int v;
   memcpy(&v, at, 4);
   return v;
 }
 
-// Where every image of every button lies; 0 when the file does not match
-// the store or any size in it disagrees with the file.
-static int LocateImages(const BYTE* data, DWORD size, CachedImage* out) {
+// Checks that every image of every button lies where the file says and
+// fits the store. With a generation, also hands the images to the buttons:
+// their icons are dropped and made from the images on first use.
+static int LocateImages(const BYTE* data, DWORD size, DWORD generation) {
   if (size < kHeaderBytes || memcmp(data, kMagic, sizeof kMagic)) return 0;
   int containers = ContainerCount();
   if (ReadInt(data + 8) != containers) return 0;
   DWORD pos = kHeaderBytes;
-  int n = 0;
   for (int c = 0; c < containers; c++) {
     if (size - pos < 8) return 0;
     int count = 0;
@@ -189,12 +230,23 @@ static int LocateImages(const BYTE* data, DWORD size, CachedImage* out) {
     if (blockSize < 8 || (DWORD)blockSize > size - pos || images != expected) return 0;
     DWORD end = pos + (DWORD)blockSize, at = pos + 8;
     for (int i = 0; table && i < count; i++) {
-      for (int k = 0; k < ImagesOf(table[i]); k++) {
+      ButtonInfo* b = table[i];
+      if (generation) {
+        DropCachedIcons(b);
+        b->CachedIconSet = generation;
+      }
+      for (int k = 0; k < ImagesOf(b); k++) {
         if (end - at < 4) return 0;
         DWORD length = (DWORD)ReadInt(data + at);
         at += 4;
         if (length > end - at || (length && !CheckIconImage(data + at, length, 1))) return 0;
-        out[n++] = CachedImage{table[i], k, at, length, nullptr};
+        if (generation) {
+          int slot = FileSlot(b, k);
+          HICON* icon = SlotOf(b, slot);
+          if (*icon) DestroyIcon(*icon);
+          *icon = nullptr;
+          b->CachedIcon[slot] = length ? at : 0;
+        }
         at += length;
       }
     }
@@ -211,29 +263,17 @@ int LoadIconCache() {
   BYTE* data;
   DWORD size = ReadWholeFile(path, heap, &data);
   if (!size) return 0;
-  SIZE_T slots = 0;
-  for (int c = 0; c < ContainerCount(); c++) {
-    int count = 0;
-    ButtonInfo** table = ListTable(ContainerList(c), &count);
-    for (int i = 0; table && i < count; i++) slots += ImagesOf(table[i]);
+  // The whole file is checked before any button is touched.
+  if (!LocateImages(data, size, 0)) {
+    HeapFree(heap, 0, data);
+    return 0;
   }
-  CachedImage* images = (CachedImage*)HeapAlloc(heap, HEAP_ZERO_MEMORY, (slots ? slots : 1) * sizeof(CachedImage));
-  int ok = images && LocateImages(data, size, images);
-  for (SIZE_T i = 0; ok && i < slots; i++) {
-    if (!images[i].Length) continue;
-    images[i].Icon = IconFromImage(data + images[i].Offset, images[i].Length);
-    ok = images[i].Icon != nullptr;
-  }
-  for (SIZE_T i = 0; images && i < slots; i++) {
-    HICON* slot = ok ? Slot(images[i].Button, images[i].Slot) : nullptr;
-    if (slot) {
-      if (*slot) DestroyIcon(*slot);
-      *slot = images[i].Icon;
-    } else if (images[i].Icon) {
-      DestroyIcon(images[i].Icon);
-    }
-  }
-  if (images) HeapFree(heap, 0, images);
-  HeapFree(heap, 0, data);
-  return ok;
+  if (!++g_LastGeneration) ++g_LastGeneration;
+  LocateImages(data, size, g_LastGeneration);
+  CachedIconImages& im = g_App.Store.IconImages;
+  if (im.Data) HeapFree(heap, 0, im.Data);
+  im.Data = data;
+  im.Size = size;
+  im.Generation = g_LastGeneration;
+  return 1;
 }

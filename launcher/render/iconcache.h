@@ -16,8 +16,15 @@ const wchar_t kIconCacheName[] = L"VnIcons.bin";
 // (except those of buttons that keep theirs). 1 written, 0 not (the old file stays).
 int SaveIconCache(int rebuild);
 // Sets every button's icons from the cache. 0 when the file is missing,
-// damaged or written for other buttons; no button is changed then.
+// damaged or written for other buttons; no button is changed then. The
+// file stays in memory (the store's IconImages) and each icon is made from
+// its image when first needed (MakeCachedIcons).
 int LoadIconCache();
+// Makes the icons of view mode 0 or 1 (-1: both) and their overlays that
+// still wait for their cache images. A button whose image the system will
+// not take loads its icons from their source instead.
+struct ButtonInfo;
+void MakeCachedIcons(ButtonInfo* b, int mode);
 
 // Writes of the cache file go through here so a test can make them fail.
 struct IconCacheSeams {

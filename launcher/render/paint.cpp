@@ -3,6 +3,7 @@
 #include "core/state.h"
 #include "render/backbuffer.h"
 #include "render/draw.h"
+#include "render/iconcache.h"
 #include "render/layout.h"
 #include "render/skin.h"
 #include "store/history.h"
@@ -274,6 +275,7 @@ void DrawButton(HDC given, int cell, int state, int copyBackground, int push) {
     // One icon serves both view modes while they take icons of one size.
     int iconMode = g_App.Design.ViewMode[0].IconSizeGet == g_App.Design.ViewMode[1].IconSizeGet ? 0 : vm;
     POINT at;
+    MakeCachedIcons(shown, iconMode);
     DrawButtonIcon(dc, r, &at, shown->Icon[iconMode], state, &shown->Overlay[iconMode], 0);
     if (v->Flag & 0x10) {
       int textPage = IsPageList(item->List) ? item->List : CurrentPage();

@@ -512,7 +512,11 @@ static void DuplicateOwnedData(ButtonInfo* b, const ButtonInfo* src, bool reload
     b->Icon[k] = reloadIcons ? nullptr : DupIcon(src->Icon[k]);
     b->Overlay[k].Icon = reloadIcons ? nullptr : DupIcon(src->Overlay[k].Icon);
   }
-  if (reloadIcons) g_StoreOutlets.GetItemIcon(b);
+  // Icons not made yet come from the same cache images as the source's.
+  if (reloadIcons) {
+    DropCachedIcons(b);
+    g_StoreOutlets.GetItemIcon(b);
+  }
 }
 
 int CopyButton(ButtonInfo* source, int list, int cell, int flags, ItemPos* pos) {

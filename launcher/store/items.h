@@ -109,6 +109,12 @@ struct ButtonInfo {
   wchar_t* OverlayIcon;
   int OverlayIdx;
   OverlaySetting Overlay[2];
+  // Icon cache images not yet made into icons, for Icon[0], Icon[1],
+  // Overlay[0].Icon and Overlay[1].Icon: offsets into the store's
+  // IconImages of generation CachedIconSet, 0 for none. Only a slot whose
+  // icon is null uses its image.
+  DWORD CachedIcon[4];
+  DWORD CachedIconSet;
   int ChainBootCount;
   EventEntry* ChainBoot;
   wchar_t* TargetProgram;
@@ -213,6 +219,20 @@ struct StoreSettings {
 
 struct AssignmentSnapshot;
 
+// The icon cache file as last read, kept while buttons make their icons
+// from it on first use.
+struct CachedIconImages {
+  BYTE* Data;  // process heap
+  DWORD Size;
+  DWORD Generation;  // never 0 while Data is set
+};
+
+// The button makes no icon from the cache any more.
+inline void DropCachedIcons(ButtonInfo* b) {
+  for (DWORD& at : b->CachedIcon) at = 0;
+  b->CachedIconSet = 0;
+}
+
 struct ItemStore {
   PageInfo* Pages;
   ButtonInfo*** PageButtons;  // one table per page
@@ -242,6 +262,7 @@ struct ItemStore {
   AssignmentSnapshot* Snapshot;
   References Refs;
   StoreSettings Set;
+  CachedIconImages IconImages;
 };
 
 // Store allocations (process heap, zero-filled); null on failure.

@@ -264,6 +264,7 @@ void ClearItemStore() {
   StoreFree(r.Excluded);
   for (int k = 0; k < kEventLists; k++) StoreFree(r.AutoBoot[k].Entries);
   StoreFree(r.HotKeys.Rows);
+  if (s.IconImages.Data) HeapFree(GetProcessHeap(), 0, s.IconImages.Data);
   StoreSettings keep = s.Set;
   s = ItemStore();
   s.Set = keep;

@@ -2,8 +2,11 @@
 
 #include <vector>
 
+#include "render/icon_fixture.h"
+#include "render/iconcache.h"
 #include "render/paint.h"
 #include "support/canvas.h"
+#include "support/test_support.h"
 #include "tools/render_scene.h"
 
 namespace {
@@ -296,6 +299,51 @@ TEST_F(BackBufferTest, BuffersAreReplacedOnlyWhenTheNewOneCanBeMade) {
   EXPECT_EQ(bm.bmWidth, 30);
   DeleteDC(dc);
   DeleteObject(bmp);
+}
+
+// Icons read from the cache are made when their page is first drawn and
+// draw the same pixels as the icons the cache was written from.
+TEST_F(BackBufferTest, CachedIconsAreMadeWhenTheirPageIsDrawn) {
+  Build(RenderScene{2, 3});
+  const ViewModeDesign& v = g_App.Design.ViewMode[0];
+  for (int i = 0; i < 2; i++) ASSERT_TRUE(AddSceneButton(1, L"Other", i % v.ButtonNumX, i / v.ButtonNumX, 1));
+  std::vector<ButtonInfo*> page0, page1;
+  for (int i = 0; i < 3; i++) page0.push_back(GetItem(0, i));
+  for (int i = 0; i < 2; i++) page1.push_back(GetItem(1, i));
+  DWORD seed = 1;
+  for (auto* list : {&page0, &page1})
+    for (ButtonInfo* b : *list) {
+      ASSERT_TRUE(b);
+      b->Icon[0] = MakeTestIcon(32, seed++);
+      b->Icon[1] = MakeTestIcon(16, seed++);
+    }
+  RepaintMainWindow(RP_BUTTONS | RP_PUSH);
+  Pixels direct(g_App.Render.Back);
+
+  TempDir dir;
+  wcscpy(g_App.DataFolderPath, dir.Path.c_str());
+  ASSERT_EQ(SaveIconCache(0), 1);
+  for (auto* list : {&page0, &page1})
+    for (ButtonInfo* b : *list)
+      for (HICON& icon : b->Icon) icon = (DestroyIcon(icon), nullptr);
+  ASSERT_EQ(LoadIconCache(), 1);
+  for (ButtonInfo* b : page0) EXPECT_EQ(b->Icon[0], nullptr) << "nothing made before drawing";
+
+  RepaintMainWindow(RP_BUTTONS | RP_PUSH);
+  Pixels cached(g_App.Render.Back);
+  EXPECT_TRUE(cached.Bits == direct.Bits);
+  for (ButtonInfo* b : page0) {
+    EXPECT_NE(b->Icon[0], nullptr);
+    EXPECT_EQ(b->Icon[1], nullptr) << "the other view mode's icon waits";
+  }
+  for (ButtonInfo* b : page1) EXPECT_EQ(b->Icon[0], nullptr) << "a page not shown makes no icons";
+
+  g_App.Store.CurrentPage = g_App.Settings.LastPage = 1;
+  RebuildButtonGrid(0);
+  RepaintMainWindow(RP_TABS | RP_BUTTONS | RP_PUSH);
+  for (ButtonInfo* b : page1) EXPECT_NE(b->Icon[0], nullptr);
+  ClearItemStore();
+  g_App.DataFolderPath[0] = 0;
 }
 
 }  // namespace

@@ -79,7 +79,9 @@ class IconCacheTest : public ::testing::Test {
     pixels.push_back(Pixels(b));
     return b;
   }
+  // The icons as the drawing code gets them: made from the cache when asked.
   static std::string Pixels(ButtonInfo* b) {
+    MakeCachedIcons(b, -1);
     return IconPixels(b->Icon[0]) + "|" + IconPixels(b->Overlay[0].Icon) + "|" + IconPixels(b->Icon[1]) + "|" +
            IconPixels(b->Overlay[1].Icon);
   }
@@ -128,9 +130,68 @@ TEST_F(IconCacheTest, MissingIconsWrittenAsNone) {
   Saved();
   DropIcons();
   ASSERT_EQ(1, LoadIconCache());
-  EXPECT_EQ(nullptr, buttons[0]->Icon[1]);
   EXPECT_EQ(before0, Pixels(buttons[0]));
   EXPECT_EQ(before1, Pixels(buttons[1]));
+  EXPECT_EQ(nullptr, buttons[0]->Icon[1]);
+  EXPECT_EQ(nullptr, buttons[1]->Overlay[1].Icon);
+}
+
+int MadeIcons(const std::vector<ButtonInfo*>& buttons) {
+  int n = 0;
+  for (ButtonInfo* b : buttons)
+    for (int k = 0; k < 2; k++) n += (b->Icon[k] != nullptr) + (b->Overlay[k].Icon != nullptr);
+  return n;
+}
+
+TEST_F(IconCacheTest, IconsAreMadeOnlyWhenAskedFor) {
+  std::string file = Saved();
+  DropIcons();
+  ASSERT_EQ(1, LoadIconCache());
+  EXPECT_EQ(0, MadeIcons(buttons));
+  // Written again before any icon was made: the same bytes, still no icons.
+  EXPECT_EQ(file, Saved());
+  EXPECT_EQ(0, MadeIcons(buttons));
+
+  // One view mode: its icon and overlay only, pixel-equal to the originals.
+  ButtonInfo* b = buttons[1];
+  MakeCachedIcons(b, 1);
+  EXPECT_EQ(nullptr, b->Icon[0]);
+  EXPECT_EQ(nullptr, b->Overlay[0].Icon);
+  ASSERT_NE(nullptr, b->Icon[1]);
+  ASSERT_NE(nullptr, b->Overlay[1].Icon);
+  EXPECT_EQ(2, MadeIcons(buttons));
+  MakeCachedIcons(b, 0);
+  EXPECT_EQ(pixels[1], Pixels(b));
+  // Asking again makes nothing new.
+  HICON made = b->Icon[0];
+  MakeCachedIcons(b, -1);
+  EXPECT_EQ(made, b->Icon[0]);
+  EXPECT_EQ(4, MadeIcons(buttons));
+  // Buttons never asked for made none.
+  for (size_t i = 0; i < buttons.size(); i++) {
+    if (buttons[i] == b) continue;
+    EXPECT_EQ(nullptr, buttons[i]->Icon[0]) << i;
+  }
+  // A mix of made and waiting icons is written as the same file.
+  EXPECT_EQ(file, Saved());
+}
+
+TEST_F(IconCacheTest, CopiedAndMovedButtonsKeepTheirWaitingIcons) {
+  Saved();
+  DropIcons();
+  ASSERT_EQ(1, LoadIconCache());
+  // A copy on the empty page, then the original of another button moved there.
+  CopyButton(buttons[1], 2, -1, 1, nullptr);
+  ButtonInfo* copy = GetItem(2, 0);
+  ASSERT_NE(nullptr, copy);
+  ASSERT_NE(buttons[1], copy);
+  EXPECT_EQ(pixels[1], Pixels(copy));
+  EXPECT_EQ(nullptr, buttons[1]->Icon[0]) << "the source still waits";
+  EXPECT_EQ(pixels[1], Pixels(buttons[1]));
+  CopyButton(buttons[0], 2, -1, 0, nullptr);
+  ButtonInfo* moved = GetItem(2, 1);
+  ASSERT_NE(nullptr, moved);
+  EXPECT_EQ(pixels[0], Pixels(moved));
 }
 
 TEST_F(IconCacheTest, RefusedWhenButtonsChanged) {
