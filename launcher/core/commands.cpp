@@ -6,6 +6,7 @@
 #include "core/hookctl.h"
 #include "core/input.h"
 #include "core/mouseinput.h"
+#include "core/ticker.h"
 #include "core/tray.h"
 #include "core/mainwnd.h"
 #include "core/menucmd.h"
@@ -342,6 +343,8 @@ static void ShowTrayMenu() {
 
 static void ShowBalloon(int id, int ms) { ShowBalloonTextId(id, (UINT)ms); }
 
+static void ShowHelpStart() { ShowHelpTopic(nullptr); }
+
 // Command 40031: at the given point, else at the button's cell.
 static void ShowShellMenuOfItem(ButtonInfo* b, POINT* where) {
   if (!b) return;
@@ -359,5 +362,6 @@ void BindInputOutlets() {
   g_MenuEntries.SetHooks = SetHooks;
   g_MenuEntries.RefreshAppHookState = UpdateHookSuspend;
   g_MenuEntries.UpdateAllIcons = UpdateAllIcons;
+  g_InputOutlets.ShowHelpTopic = ShowHelpStart;
   g_MenuEntries.ShowItemContextMenu = ShowShellMenuOfItem;
 }

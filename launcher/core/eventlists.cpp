@@ -49,8 +49,20 @@ static BOOL RealSystemParameters(UINT action, UINT param, void* value, UINT winI
 
 static void RealSleep(DWORD ms) { Sleep(ms); }
 
-SystemSeams g_SystemSeams = {RealExitSession, RealSuspendState, RealEmptyRecycleBin, RealMonitorOff,
-                             RealStartScreenSaver, RealSystemParameters, EnablePrivilege, RealSleep};
+// The viewer is loaded on first use and kept: its windows outlive the call.
+static HWND RealHtmlHelp(HWND caller, const wchar_t* file, UINT command, DWORD_PTR data) {
+  typedef HWND(WINAPI * HtmlHelpFn)(HWND, LPCWSTR, UINT, DWORD_PTR);
+  static HtmlHelpFn fn;
+  if (!fn) {
+    HMODULE m = LoadLibraryW(L"hhctrl.ocx");
+    if (m) fn = (HtmlHelpFn)GetProcAddress(m, "HtmlHelpW");
+  }
+  return fn ? fn(caller, file, command, data) : nullptr;
+}
+
+SystemSeams g_SystemSeams = {RealExitSession,      RealSuspendState,     RealEmptyRecycleBin,
+                             RealMonitorOff,       RealStartScreenSaver, RealSystemParameters,
+                             EnablePrivilege,      RealSleep,            RealHtmlHelp};
 
 // --- pure helpers --------------------------------------------------------------------------
 

@@ -28,6 +28,8 @@ struct SystemSeams {
   BOOL (*SystemParameters)(UINT action, UINT param, void* value, UINT winIni);
   int (*EnablePrivilege)(const wchar_t* name);
   void (*Sleep)(DWORD ms);
+  // HtmlHelpW of the help viewer; null when the viewer is missing.
+  HWND (*HtmlHelp)(HWND caller, const wchar_t* file, UINT command, DWORD_PTR data);
 };
 extern SystemSeams g_SystemSeams;
 

@@ -8,6 +8,7 @@
 #include "core/hookctl.h"
 #include "core/launch.h"
 #include "core/procwatch.h"
+#include "core/shellhelp.h"
 #include "core/keyinput.h"
 #include "core/mouseinput.h"
 #include "core/menucmd.h"
@@ -281,6 +282,9 @@ LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
   if (message >= WMA_HOTKEY && message <= WMA_CLOSESUBMENUS)
     return OnPrivateMessage(w, message, wParam, lParam);
   if (message == WM_TIMER && OnTriggerTimer(wParam)) return 0;
+  // An open shell context menu draws its own entries ("Send to", "Open with").
+  LRESULT shellAnswer = 0;
+  if (ForwardShellMenuMessage(message, wParam, lParam, &shellAnswer)) return shellAnswer;
   switch (message) {
     case WM_NCCREATE:
       g_App.MainWnd = w;

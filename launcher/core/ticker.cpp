@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 #include <process.h>
+#include <stdio.h>
+#include <wchar.h>
 
 #include "core/eventlists.h"
 #include "core/hookbind.h"
@@ -11,7 +13,9 @@
 #include "core/tray.h"
 #include "core/winhelpers.h"
 #include "store/backup.h"
+#include "resources/resource.h"
 #include "store/items.h"
+#include "store/paths.h"
 
 TickerOutlets g_TickerOutlets;
 
@@ -180,6 +184,21 @@ int IsLauncherInFront(int countDialogs) {
   HWND w = g_App.MainWnd;
   if (w && IsWindowVisible(w) && GetForegroundWindow() == w) return 1;
   return countDialogs && GetTopOpenDialog() != nullptr;
+}
+
+int ShowHelpTopic(const wchar_t* topic) {
+  const int kPathChars = MAX_PATH + 128;
+  wchar_t path[kPathChars];
+  wchar_t name[MAX_PATH];
+  const wchar_t* program = GetProgramPath();
+  const wchar_t* slash = program ? wcsrchr(program, L'\\') : nullptr;
+  if (!slash || !LoadStoreString(IDS_LANG_HELPFILE, name, MAX_PATH) || !g_SystemSeams.HtmlHelp) return 0;
+  int folder = (int)(slash - program) + 1;
+  int n = swprintf(path, kPathChars, L"%.*lsDocs\\%ls%ls%ls", folder, program, name, topic && *topic ? L"::/" : L"",
+                     topic ? topic : L"");
+  if (n < 0 || n >= kPathChars) return 0;  // too long: no cut-off path
+  g_SystemSeams.HtmlHelp(GetDesktopWindow(), path, 0 /* HH_DISPLAY_TOPIC */, 0);
+  return 1;
 }
 
 static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM lp) {

@@ -121,3 +121,6 @@ int ClientRectToScreen(HWND window, RECT* rect);
 int ScreenRectToClient(HWND window, RECT* rect);
 int IsFullScreenForeground();
 int IsLauncherInFront(int countDialogs);
+// Opens the help file (program folder, "Docs\", the language's help file
+// name) at its start, or at topic. 0 when there was nothing to open.
+int ShowHelpTopic(const wchar_t* topic);

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include "core/menucmd.h"
+#include "core/shellhelp.h"
 #include "core/showhide.h"
 #include "core/startup.h"
 #include "core/state.h"
@@ -366,6 +369,120 @@ TEST_F(MainWndTest, SessionEndAndSuspendAnswer) {
   EXPECT_EQ(0u, g_App.Wnd.PowerState & 7);
   EXPECT_EQ(TRUE, SendMessageW(window_, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0));
   EXPECT_EQ(3u, g_App.Wnd.PowerState & 7);
+}
+
+// --- an open shell context menu gets the menu messages of the window ---
+
+// A shell folder whose items have a context menu with one owner-drawn
+// entry; the menu notes the messages passed on to it.
+std::vector<UINT> g_ForwardedToMenu;
+
+class FakeShellMenu : public IContextMenu3 {
+ public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IContextMenu || iid == IID_IContextMenu2 || iid == IID_IContextMenu3) {
+      *out = static_cast<IContextMenu3*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs_; }
+  STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT first, UINT, UINT) override {
+    InsertMenuW(menu, index, MF_BYPOSITION | MF_OWNERDRAW, first, nullptr);
+    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1);
+  }
+  STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO*) override { return S_OK; }
+  STDMETHODIMP GetCommandString(UINT_PTR, UINT, UINT*, CHAR*, UINT) override { return E_NOTIMPL; }
+  STDMETHODIMP HandleMenuMsg(UINT message, WPARAM wParam, LPARAM lParam) override {
+    return HandleMenuMsg2(message, wParam, lParam, nullptr);
+  }
+  STDMETHODIMP HandleMenuMsg2(UINT message, WPARAM, LPARAM, LRESULT* result) override {
+    g_ForwardedToMenu.push_back(message);
+    if (message == WM_MEASUREITEM || message == WM_DRAWITEM) {
+      if (result) *result = TRUE;
+    } else if (result) {
+      *result = message == WM_MENUCHAR ? MAKELRESULT(0, MNC_CLOSE) : 0;
+    }
+    return S_OK;
+  }
+  ULONG refs_ = 1;
+};
+
+class FakeDesktop : public IShellFolder {
+ public:
+  explicit FakeDesktop(FakeShellMenu* menu) : menu_(menu) {}
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IShellFolder) {
+      *out = this;
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override {
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
+  STDMETHODIMP BindToObject(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+  STDMETHODIMP BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+  STDMETHODIMP CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override { return E_NOTIMPL; }
+  STDMETHODIMP CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID iid, UINT*, void** out) override {
+    return menu_->QueryInterface(iid, out);
+  }
+  STDMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override { return E_NOTIMPL; }
+  FakeShellMenu* menu_;
+};
+
+struct MenuAnswers {
+  LRESULT MenuChar = -1;
+  LRESULT Measure = -1;
+};
+MenuAnswers g_MenuAnswers;
+
+void CALLBACK AskWhileMenuOpen(HWND w, UINT, UINT_PTR id, DWORD) {
+  KillTimer(w, id);
+  MEASUREITEMSTRUCT mis = {};
+  mis.CtlType = ODT_MENU;
+  g_MenuAnswers.Measure = SendMessageW(w, WM_MEASUREITEM, 0, (LPARAM)&mis);
+  g_MenuAnswers.MenuChar = SendMessageW(w, WM_MENUCHAR, 'x', 0);
+  EndMenu();
+}
+
+TEST_F(MainWndTest, AnOpenShellMenuGetsTheMenuMessages) {
+  FakeShellMenu menu;
+  FakeDesktop desktop(&menu);
+  IShellFolder* savedDesktop = g_App.Core.DesktopFolder;
+  g_App.Core.DesktopFolder = &desktop;
+  g_ForwardedToMenu.clear();
+  g_MenuAnswers = MenuAnswers();
+  BYTE item[6] = {4, 0, 'a', 'b', 0, 0};  // one item of 4 bytes, then the end
+  LPCITEMIDLIST child = (LPCITEMIDLIST)item;
+  SetTimer(window_, 77, 200, AskWhileMenuOpen);
+  ShellContextMenu(nullptr, &child, 1, window_, POINT{40, 40});
+  auto seen = [](UINT m) {
+    for (UINT x : g_ForwardedToMenu)
+      if (x == m) return true;
+    return false;
+  };
+  EXPECT_TRUE(seen(WM_INITMENUPOPUP));  // sent by the menu itself
+  EXPECT_TRUE(seen(WM_MEASUREITEM));
+  EXPECT_TRUE(seen(WM_MENUCHAR));
+  EXPECT_EQ(TRUE, g_MenuAnswers.Measure);
+  EXPECT_EQ(MAKELRESULT(0, MNC_CLOSE), g_MenuAnswers.MenuChar);  // the menu's answer, not ours
+  // Closed: the window answers for itself again.
+  g_ForwardedToMenu.clear();
+  SendMessageW(window_, WM_MENUCHAR, 'x', 0);
+  EXPECT_TRUE(g_ForwardedToMenu.empty());
+  g_App.Core.DesktopFolder = savedDesktop;
 }
 
 }  // namespace

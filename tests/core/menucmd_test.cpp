@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ticker.h"
 #include "core/tray.h"
 #include "input_fixture.h"
 #include "support/test_support.h"
@@ -235,6 +236,39 @@ TEST_F(MenuTest, UpdateIconsIsBound) {
   std::vector<std::string> want = {"iconcache 1", "layout",
                                    "repaint " + std::to_string(RP_FRAME | RP_TABS | RP_BUTTONS | RP_PUSH)};
   EXPECT_EQ(want, g_Calls);
+  g_TrayOutlets = savedTray;
+}
+
+struct HelpCall {
+  HWND Caller;
+  std::wstring File;
+  UINT Command;
+};
+std::vector<HelpCall> g_Help;
+HWND RecordHelp(HWND caller, const wchar_t* file, UINT command, DWORD_PTR) {
+  g_Help.push_back({caller, file, command});
+  return nullptr;
+}
+
+// "Help" opens the help file beside the program through the viewer seam.
+TEST_F(MenuTest, HelpOpensTheHelpFile) {
+  TrayOutlets savedTray = g_TrayOutlets;
+  BindInputOutlets();
+  g_Help.clear();
+  g_SystemSeams.HtmlHelp = RecordHelp;
+  wchar_t program[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+  std::wstring folder(program, wcsrchr(program, L'\\') + 1);
+  OnMenuCommand(40003, -1, 0);
+  EXPECT_EQ(1, ShowHelpTopic(L"keys.htm"));
+  ASSERT_EQ(2u, g_Help.size());
+  EXPECT_EQ(folder + L"Docs\\Vantrel_en.chm", g_Help[0].File);
+  EXPECT_EQ(GetDesktopWindow(), g_Help[0].Caller);
+  EXPECT_EQ(0u, g_Help[0].Command);  // display the topic
+  EXPECT_EQ(folder + L"Docs\\Vantrel_en.chm::/keys.htm", g_Help[1].File);
+  // No viewer: nothing to open, and no crash.
+  g_SystemSeams.HtmlHelp = nullptr;
+  EXPECT_EQ(0, ShowHelpTopic(nullptr));
   g_TrayOutlets = savedTray;
 }
 
