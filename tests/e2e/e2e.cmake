@@ -5,7 +5,7 @@ target_link_libraries(e2e_tests PRIVATE vntestsupport GTest::gtest_main)
 target_link_options(e2e_tests PRIVATE -static)
 target_compile_definitions(e2e_tests PRIVATE VN_BUILD_DIR=L"Z:${CMAKE_BINARY_DIR}")
 # The program the seeded buttons start: it notes each start in a file.
-add_executable(e2e_marker ${CMAKE_SOURCE_DIR}/tests/e2e/marker.cpp)
+add_executable(e2e_marker WIN32 ${CMAKE_SOURCE_DIR}/tests/e2e/marker.cpp)
 set_target_properties(e2e_marker PROPERTIES OUTPUT_NAME marker)
 target_link_options(e2e_marker PRIVATE -static -municode)
 add_dependencies(e2e_tests Vantrel English core_fakehook_good core_fakehook_badversion e2e_marker)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
@@ -23,6 +24,14 @@ std::wstring BuildFile(const wchar_t* name) {
     if (c == L'/') c = L'\\';
   return p;
 }
+
+// One start of the marker program: its name argument, its tick count and
+// its creation time (FILETIME units).
+struct Mark {
+  std::string Name;
+  unsigned long Tick = 0;
+  unsigned long long Created = 0;
+};
 
 // One program folder: Vantrel.exe, Languages\, optionally VnHook.dll, and
 // Data\ so that every file it writes stays here.
@@ -45,11 +54,16 @@ struct ProgramFolder {
   std::wstring Exe() const { return Dir.File(L"Vantrel.exe"); }
   std::wstring Settings() const { return Dir.File(L"Data\\Vantrel.ini"); }
   // A settings file of this version with pages P1..Pn; extra sections go
-  // before [Pages] (in file order), page 0 gets the buttons given.
-  void SeedSettings(int pages, const std::wstring& extra = L"", const std::vector<std::wstring>& buttons = {}) const {
+  // before [Pages] (in file order), page 0 gets the buttons given. Lines of
+  // extra before its first section stay in [General]. A missing number
+  // reads as 0, and a press-and-hold time of 0 turns every click on a
+  // button into a hold: the file carries one as a saved file would.
+  void SeedSettings(int pages, const std::wstring& extra = L"", const std::vector<std::wstring>& buttons = {},
+                    const wchar_t* option1 = L"00b4e021", const wchar_t* dispOption = L"000008b5") const {
     std::wstring t = L"\r\n[General]\r\nVersion=04020200\r\nLastPage=0\r\nLastPosX=10\r\nLastPosY=20\r\n"
-                     L"Status=00000000\r\nOption1=00b4e021\r\nDispOption=000008b5\r\nLanguage=English.dll\r\n" +
-                     extra + L"\r\n[Pages]\r\nCount=" + std::to_wstring(pages) + L"\r\n";
+                     L"Status=00000000\r\nOption1=" + std::wstring(option1) +
+                     L"\r\nDispOption=" + dispOption + L"\r\nPressHoldB=1000\r\nLanguage=English.dll\r\n" + extra +
+                     L"\r\n[Pages]\r\nCount=" + std::to_wstring(pages) + L"\r\n";
     for (int p = 0; p < pages; ++p) {
       wchar_t head[16];
       wsprintfW(head, L"Page%03d", p);
@@ -82,21 +96,24 @@ struct ProgramFolder {
   std::wstring MarkerButton(const wchar_t* name, int row, int column) const {
     std::wstring exe = Dir.File(L"marker.exe");
     if (GetFileAttributesW(exe.c_str()) == INVALID_FILE_ATTRIBUTES) CopyFileW(BuildFile(L"marker.exe").c_str(), exe.c_str(), FALSE);
-    return L"Type=00000002\r\nName=" + std::wstring(name) + L"\r\nFile=" + exe + L"\r\nParameter=" + name + L" \"" +
+    return L"Type=00000001\r\nName=" + std::wstring(name) + L"\r\nFile=" + exe + L"\r\nParameter=" + name + L" \"" +
            MarkerLog() + L"\"\r\nViewMode1Pos=" + std::to_wstring(row) + L"," + std::to_wstring(column) +
            L"\r\nViewMode2Pos=" + std::to_wstring(row) + L"," + std::to_wstring(column) + L"\r\n";
   }
-  // The marker's starts: name and tick count, in order.
-  std::vector<std::pair<std::string, unsigned long>> Marks() const {
-    std::vector<std::pair<std::string, unsigned long>> out;
+  // The marker's starts, in order.
+  std::vector<Mark> Marks() const {
+    std::vector<Mark> out;
     std::string text = ReadFileBytes(MarkerLog());
     size_t at = 0;
     while (at < text.size()) {
       size_t end = text.find("\r\n", at);
       if (end == std::string::npos) break;
-      std::string line = text.substr(at, end - at);
-      size_t sp = line.rfind(' ');
-      if (sp != std::string::npos) out.push_back({line.substr(0, sp), strtoul(line.c_str() + sp + 1, nullptr, 10)});
+      char name[64];
+      Mark m;
+      if (sscanf(text.substr(at, end - at).c_str(), "%63s %lu %llu", name, &m.Tick, &m.Created) == 3) {
+        m.Name = name;
+        out.push_back(m);
+      }
       at = end + 2;
     }
     return out;
@@ -150,6 +167,22 @@ struct Launcher {
     DWORD_PTR r;
     return w && SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &r) != 0;
   }
+  // When the process ended (FILETIME units), 0 while it runs.
+  unsigned long long ExitTime() const {
+    FILETIME created, ended = {}, kernel, user;
+    if (Running() || !GetProcessTimes(Info.hProcess, &created, &ended, &kernel, &user)) return 0;
+    return ((unsigned long long)ended.dwHighDateTime << 32) | ended.dwLowDateTime;
+  }
+  // Starts it and waits until its window answers: the window, or null.
+  HWND StartReady(const ProgramFolder& folder, const wchar_t* args) {
+    if (!Start(folder, args) || !Ready()) return nullptr;
+    return Window(0);
+  }
+  // Exit from the menu, as a user would; the exit code as WaitExit gives it.
+  long Quit(DWORD timeoutMs = 10000) const {
+    PostMessageW(Window(0), WM_COMMAND, 40004, 0);
+    return WaitExit(timeoutMs);
+  }
   ~Launcher() {
     if (!Info.hProcess) return;
     if (Running()) {
@@ -192,10 +225,8 @@ RECT WindowRect(HWND w) {
 TEST(LauncherE2E, NModeRunsWithoutTheHookLibraryAndShows) {
   ProgramFolder folder(false);
   Launcher l;
-  ASSERT_TRUE(l.Start(folder, L"/n"));
-  HWND w = l.Window();
+  HWND w = l.StartReady(folder, L"/n");
   ASSERT_NE(nullptr, w);
-  ASSERT_TRUE(l.Ready());
   EXPECT_TRUE(BecomesVisible(w));
   LONG ex = GetWindowLongW(w, GWL_EXSTYLE);
   EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
@@ -207,8 +238,7 @@ TEST(LauncherE2E, NModeRunsWithoutTheHookLibraryAndShows) {
     DWORD attr = GetFileAttributesW(folder.Dir.File(sub).c_str());
     EXPECT_TRUE(attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY)) << "folder " << sub;
   }
-  PostMessageW(w, WM_COMMAND, 40004, 0);
-  EXPECT_EQ(0, l.WaitExit());
+  EXPECT_EQ(0, l.Quit());
 }
 
 TEST(LauncherE2E, MissingHookLibraryIsReportedAndEndsTheStart) {
@@ -231,10 +261,8 @@ TEST(LauncherE2E, WrongHookLibraryVersionIsReported) {
 TEST(LauncherE2E, SecondStartForwardsAndEnds) {
   ProgramFolder folder(true);
   Launcher first;
-  ASSERT_TRUE(first.Start(folder, L""));
-  HWND w = first.Window();
+  HWND w = first.StartReady(folder, L"");
   ASSERT_NE(nullptr, w);
-  ASSERT_TRUE(first.Ready());
   EXPECT_FALSE(Visible(w));
 
   Launcher second;
@@ -282,18 +310,15 @@ TEST(LauncherE2E, ACopyInAnotherFolderRunsBeside) {
 TEST(LauncherE2E, CloseHidesExitEnds) {
   ProgramFolder folder(true);
   Launcher l;
-  ASSERT_TRUE(l.Start(folder, L"/m"));
-  HWND w = l.Window();
+  HWND w = l.StartReady(folder, L"/m");
   ASSERT_NE(nullptr, w);
-  ASSERT_TRUE(l.Ready());
   EXPECT_TRUE(BecomesVisible(w));
   PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
   // A sent WM_NULL may be answered before the posted close is handled.
   EXPECT_TRUE(BecomesVisible(w, false));
   EXPECT_TRUE(l.Running());
 
-  PostMessageW(w, WM_COMMAND, 40004, 0);
-  EXPECT_EQ(0, l.WaitExit());
+  EXPECT_EQ(0, l.Quit());
 }
 
 TEST(LauncherE2E, CloseEndsNModeAndSetupsCloseEndsAny) {
@@ -318,16 +343,13 @@ TEST(LauncherE2E, ForwardedPageAndPinAreSavedOnExit) {
   ProgramFolder folder(true);
   folder.SeedSettings(3);
   Launcher first;
-  ASSERT_TRUE(first.Start(folder, L""));
-  HWND w = first.Window();
+  HWND w = first.StartReady(folder, L"");
   ASSERT_NE(nullptr, w);
-  ASSERT_TRUE(first.Ready());
   Launcher second;
   ASSERT_TRUE(second.Start(folder, L"/p2 /l /s140:160"));
   EXPECT_EQ(0, second.WaitExit());
   ASSERT_TRUE(first.Answers());
-  PostMessageW(w, WM_COMMAND, 40004, 0);
-  ASSERT_EQ(0, first.WaitExit());
+  ASSERT_EQ(0, first.Quit());
   EXPECT_EQ(L"1", folder.GeneralValue(L"LastPage"));
   EXPECT_EQ(L"140", folder.GeneralValue(L"LastPosX"));
   EXPECT_EQ(L"160", folder.GeneralValue(L"LastPosY"));
@@ -339,10 +361,8 @@ TEST(LauncherE2E, SessionEndAndSuspendWritePendingSettings) {
   ProgramFolder folder(true);
   folder.SeedSettings(4);
   Launcher l;
-  ASSERT_TRUE(l.Start(folder, L"/m"));
-  HWND w = l.Window();
+  HWND w = l.StartReady(folder, L"/m");
   ASSERT_NE(nullptr, w);
-  ASSERT_TRUE(l.Ready());
   ASSERT_TRUE(BecomesVisible(w));
   // Shown once: from now on a page change is a pending change.
   SendMessageW(w, WMA_SHOWLAUNCHER, MAKEWPARAM(0x205, 2), 0);
@@ -355,29 +375,6 @@ TEST(LauncherE2E, SessionEndAndSuspendWritePendingSettings) {
   EXPECT_TRUE(l.Running());
 }
 
-TEST(LauncherE2E, NothingChangedNothingWritten) {
-  ProgramFolder folder(true);
-  folder.SeedSettings(2);
-  Launcher l;
-  ASSERT_TRUE(l.Start(folder, L""));
-  ASSERT_TRUE(l.Ready());
-  std::string before = ReadFileBytes(folder.Settings());
-  FILETIME written = {};
-  HANDLE f = CreateFileW(folder.Settings().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, f);
-  GetFileTime(f, nullptr, nullptr, &written);
-  CloseHandle(f);
-  Sleep(50);
-  PostMessageW(l.Window(0), WM_COMMAND, 40004, 0);
-  ASSERT_EQ(0, l.WaitExit());
-  EXPECT_EQ(before, ReadFileBytes(folder.Settings()));
-  FILETIME after = {};
-  f = CreateFileW(folder.Settings().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  GetFileTime(f, nullptr, nullptr, &after);
-  CloseHandle(f);
-  EXPECT_EQ(0, CompareFileTime(&written, &after));
-}
-
 FILETIME LastWrite(const std::wstring& path) {
   FILETIME t = {};
   HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -388,6 +385,20 @@ FILETIME LastWrite(const std::wstring& path) {
   return t;
 }
 
+TEST(LauncherE2E, NothingChangedNothingWritten) {
+  ProgramFolder folder(true);
+  folder.SeedSettings(2);
+  Launcher l;
+  ASSERT_NE(nullptr, l.StartReady(folder, L""));
+  std::string before = ReadFileBytes(folder.Settings());
+  FILETIME written = LastWrite(folder.Settings());
+  Sleep(50);
+  ASSERT_EQ(0, l.Quit());
+  EXPECT_EQ(before, ReadFileBytes(folder.Settings()));
+  FILETIME after = LastWrite(folder.Settings());
+  EXPECT_EQ(0, CompareFileTime(&written, &after));
+}
+
 // The icon cache: written on the first start, read and left alone on the
 // next, rebuilt when damaged, when the pages changed and with /r.
 TEST(LauncherE2E, IconCacheWrittenReadAndRebuilt) {
@@ -396,10 +407,8 @@ TEST(LauncherE2E, IconCacheWrittenReadAndRebuilt) {
   std::wstring cache = folder.Dir.File(L"Data\\VnIcons.bin");
   auto run = [&](const wchar_t* args) {
     Launcher l;
-    ASSERT_TRUE(l.Start(folder, args));
-    ASSERT_TRUE(l.Ready());
-    PostMessageW(l.Window(0), WM_COMMAND, 40004, 0);
-    ASSERT_EQ(0, l.WaitExit());
+    ASSERT_NE(nullptr, l.StartReady(folder, args));
+    ASSERT_EQ(0, l.Quit());
   };
   // Header, container count 2, two empty blocks.
   std::string empty2("VNICON\0\0\2\0\0\0\x08\0\0\0\0\0\0\0\x08\0\0\0\0\0\0\0", 28);
@@ -435,10 +444,8 @@ TEST(LauncherE2E, IconCacheWrittenReadAndRebuilt) {
 TEST(LauncherE2E, RandomPrivateMessagesLeaveItAnswering) {
   ProgramFolder folder(true);
   Launcher l;
-  ASSERT_TRUE(l.Start(folder, L""));
-  HWND w = l.Window();
+  HWND w = l.StartReady(folder, L"");
   ASSERT_NE(nullptr, w);
-  ASSERT_TRUE(l.Ready());
   std::mt19937 rng(20261209);
   std::vector<UINT> messages;
   for (UINT m = WMA_HOTKEY; m <= WMA_CLOSESUBMENUS; ++m) {
@@ -472,16 +479,18 @@ TEST(LauncherE2E, RandomPrivateMessagesLeaveItAnswering) {
 const wchar_t kShowHotKeySettings[] =
     L"\r\n[HotKey]\r\nCount=0\r\n\r\n[HotKey000]\r\nCode=064b\r\nPage=65535\r\nButton=0\r\n";
 
-// Ctrl+Alt+K pressed and released as a user would type it.
-void InjectShowHotKey() {
-  const WORD keys[] = {VK_CONTROL, VK_MENU, 'K'};
-  INPUT in[6] = {};
-  for (int i = 0; i < 3; ++i) {
-    in[i].type = INPUT_KEYBOARD;
-    in[i].ki.wVk = keys[i];
-    in[5 - i].type = INPUT_KEYBOARD;
-    in[5 - i].ki.wVk = keys[i];
-    in[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+// Keys pressed in order and released in reverse, as a user would type them.
+void InjectKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> in;
+  for (WORD k : keys) {
+    INPUT one = {};
+    one.type = INPUT_KEYBOARD;
+    one.ki.wVk = k;
+    in.push_back(one);
+  }
+  for (size_t i = keys.size(); i-- > 0;) {
+    in.push_back(in[i]);
+    in.back().ki.dwFlags = KEYEVENTF_KEYUP;
   }
   for (INPUT& one : in) {
     SendInput(1, &one, sizeof(INPUT));
@@ -489,33 +498,29 @@ void InjectShowHotKey() {
   }
 }
 
+void InjectShowHotKey() { InjectKeys({VK_CONTROL, VK_MENU, 'K'}); }
+
 TEST(LauncherHooksE2E, ShowHotKeyShowsTheLauncherUnlessHooksAreOff) {
   ProgramFolder folder(true);
   folder.SeedSettings(2, kShowHotKeySettings);
   {
     // /nh: the library is bound, but nothing listens to the keyboard.
     Launcher l;
-    ASSERT_TRUE(l.Start(folder, L"/nh"));
-    HWND w = l.Window();
+    HWND w = l.StartReady(folder, L"/nh");
     ASSERT_NE(nullptr, w);
-    ASSERT_TRUE(l.Ready());
     ASSERT_FALSE(Visible(w));
     InjectShowHotKey();
     EXPECT_TRUE(StaysVisible(w, false, 1500));
-    PostMessageW(w, WM_COMMAND, 40004, 0);
-    EXPECT_EQ(0, l.WaitExit());
+    EXPECT_EQ(0, l.Quit());
   }
   Launcher l;
-  ASSERT_TRUE(l.Start(folder, L""));
-  HWND w = l.Window();
+  HWND w = l.StartReady(folder, L"");
   ASSERT_NE(nullptr, w);
-  ASSERT_TRUE(l.Ready());
   ASSERT_FALSE(Visible(w));
   InjectShowHotKey();
   EXPECT_TRUE(BecomesVisible(w));
   EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
-  PostMessageW(w, WM_COMMAND, 40004, 0);
-  EXPECT_EQ(0, l.WaitExit());
+  EXPECT_EQ(0, l.Quit());
 }
 
 struct AdminRequestSeen {
@@ -547,10 +552,8 @@ TEST(LauncherHooksE2E, VnAdminModeQueuesHookRequestsInOrder) {
   priorities.clear();
   {
     Launcher l;
-    ASSERT_TRUE(l.Start(folder, L"/vnadmin"));
-    HWND w = l.Window();
+    HWND w = l.StartReady(folder, L"/vnadmin");
     ASSERT_NE(nullptr, w);
-    ASSERT_TRUE(l.Ready());
     std::vector<AdminRequestSeen> on = TakeAdminRequests(get, &priorities);
     std::vector<AdminRequestSeen> wantOn = {{ADMINREQ_MOUSEHOOK, 1, 0}, {ADMINREQ_KEYBOARDHOOK, 1, 0}};
     EXPECT_TRUE(on == wantOn) << "requests at start: " << on.size();
@@ -558,8 +561,7 @@ TEST(LauncherHooksE2E, VnAdminModeQueuesHookRequestsInOrder) {
     // The hooks live in the helper's process, not in the launcher's.
     InjectShowHotKey();
     EXPECT_TRUE(StaysVisible(w, false, 1500));
-    PostMessageW(w, WM_COMMAND, 40004, 0);
-    EXPECT_EQ(0, l.WaitExit());
+    EXPECT_EQ(0, l.Quit());
   }
   std::vector<AdminRequestSeen> off = TakeAdminRequests(get, &priorities);
   std::vector<AdminRequestSeen> wantOff = {{ADMINREQ_MOUSEHOOK, 0, 0}, {ADMINREQ_KEYBOARDHOOK, 0, 0}};
@@ -569,39 +571,44 @@ TEST(LauncherHooksE2E, VnAdminModeQueuesHookRequestsInOrder) {
 
 // --- gestures through the real hook library ----------------------------------------------------
 
-// A settings file with Option1 given, one page whose only button runs cmd.exe
-// to write marker, and extra sections (mouse actions, hot keys, edges).
-void SeedGestureSettings(const ProgramFolder& folder, const wchar_t* option1, const std::wstring& marker,
-                         const wchar_t* extra) {
-  std::wstring t = L"\r\n[General]\r\nVersion=04020200\r\nLastPage=0\r\nLastPosX=10\r\nLastPosY=20\r\n"
-                   L"Status=00000000\r\nOption1=" + std::wstring(option1) +
-                   L"\r\nDispOption=000008b5\r\nShowDelay=0\r\nEdgeBootDelay=0\r\nLanguage=English.dll\r\n" +
-                   std::wstring(extra) +
-                   L"\r\n[Pages]\r\nCount=1\r\n\r\n[Page000]\r\nName=P1\r\nFlag=00000000\r\nCount=1\r\n"
-                   L"\r\n[ScrollStat]\r\nViewMode1=0,0\r\nViewMode2=0,0\r\n"
-                   L"\r\n[Btn000]\r\nType=00000001\r\nName=Marker\r\nFile=C:\\windows\\system32\\cmd.exe\r\n"
-                   L"Parameter=/c echo hit> \"" + marker + L"\"\r\nWindowStat=0\r\nFlag=00000000\r\n"
-                   L"ViewMode1Pos=0,0\r\n\r\n[SubMenus]\r\nCount=0\r\n";
-  ASSERT_TRUE(WriteUtf16File(folder.Settings(), t));
+// Low-level mouse hook on its own thread; no auto-hide, no button needed at
+// edges.
+const wchar_t kGestureOption1[] = L"00100021";
+
+// One page whose only button starts the marker program as "hit"; triggers
+// fire at once; extra sections (mouse actions, hot keys, edges) given.
+void SeedGestureSettings(const ProgramFolder& folder, const wchar_t* extra) {
+  folder.SeedSettings(1, std::wstring(L"ShowDelay=0\r\nEdgeBootDelay=0\r\n") + extra, {folder.MarkerButton(L"hit", 0, 0)},
+                      kGestureOption1);
 }
 
 // Absolute input coordinates of a screen point.
 LONG AbsoluteX(int x) { return (LONG)(((LONGLONG)x * 65536 + GetSystemMetrics(SM_CXSCREEN) - 1) / GetSystemMetrics(SM_CXSCREEN)); }
 LONG AbsoluteY(int y) { return (LONG)(((LONGLONG)y * 65536 + GetSystemMetrics(SM_CYSCREEN) - 1) / GetSystemMetrics(SM_CYSCREEN)); }
 
-// A middle click at (x, y), as a device would send it.
-void InjectMiddleClick(int x, int y) {
-  INPUT in[3] = {};
-  for (INPUT& one : in) one.type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  in[0].mi.dx = AbsoluteX(x);
-  in[0].mi.dy = AbsoluteY(y);
-  in[1].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
-  in[2].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+// A click of one mouse button (down and up flags), as a device would send
+// it; at (x, y) when given, else where the pointer is.
+void InjectClick(DWORD down, DWORD up, const POINT* at = nullptr) {
+  std::vector<INPUT> in(2);
+  in[0].mi.dwFlags = down;
+  in[1].mi.dwFlags = up;
+  if (at) {
+    INPUT move = {};
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    move.mi.dx = AbsoluteX(at->x);
+    move.mi.dy = AbsoluteY(at->y);
+    in.insert(in.begin(), move);
+  }
   for (INPUT& one : in) {
+    one.type = INPUT_MOUSE;
     SendInput(1, &one, sizeof(INPUT));
     Sleep(30);
   }
+}
+
+void InjectMiddleClick(int x, int y) {
+  POINT at = {x, y};
+  InjectClick(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, &at);
 }
 
 // Real pointer movement (SendInput does not move the X pointer, and the
@@ -629,50 +636,92 @@ bool MovePointer(int x, int y) {
   return false;
 }
 
-void Quit(Launcher& l) {
-  PostMessageW(l.Window(0), WM_COMMAND, 40004, 0);
-  EXPECT_EQ(0, l.WaitExit());
+// Waits up to timeoutMs for the marker program to have noted count starts;
+// the starts seen.
+std::vector<Mark> WaitForMarks(const ProgramFolder& folder, size_t count,
+                                                                DWORD timeoutMs = 8000) {
+  DWORD start = GetTickCount();
+  std::vector<Mark> marks = folder.Marks();
+  while (marks.size() < count && GetTickCount() - start < timeoutMs) {
+    Sleep(20);
+    marks = folder.Marks();
+  }
+  return marks;
 }
 
-// Low-level mouse hook on its own thread; no auto-hide, no button needed at
-// edges.
-const wchar_t kGestureOption1[] = L"00100021";
+// The names of the marker's starts, in order, joined by spaces.
+std::string MarkNames(const ProgramFolder& folder) {
+  std::string names;
+  for (const auto& m : folder.Marks()) names += (names.empty() ? "" : " ") + m.Name;
+  return names;
+}
 
 TEST(LauncherGesturesE2E, MiddleClickInTheCornerShowsTheLauncher) {
   ProgramFolder folder(true);
-  std::wstring marker = folder.Dir.File(L"marker.txt");
   // Middle click (action 2) in the top-left corner (place 1) shows the
   // launcher; corners 10 x 10 pixels.
-  SeedGestureSettings(folder, kGestureOption1, marker,
-                      L"\r\n[Edge]\r\nRange01=10\r\nRange02=10\r\n"
-                      L"\r\n[Action]\r\nCount=1\r\n\r\n[Action002]\r\nFlag=00000002\r\n"
-                      L"\r\n[Range001]\r\nPage=65535\r\nButton=65535\r\n");
+  SeedGestureSettings(folder, L"\r\n[Edge]\r\nRange01=10\r\nRange02=10\r\n"
+                              L"\r\n[Action]\r\nCount=1\r\n\r\n[Action002]\r\nFlag=00000002\r\n"
+                              L"\r\n[Range001]\r\nPage=65535\r\nButton=65535\r\n");
   Launcher l;
-  ASSERT_TRUE(l.Start(folder, L""));
-  HWND w = l.Window();
+  HWND w = l.StartReady(folder, L"");
   ASSERT_NE(nullptr, w);
-  ASSERT_TRUE(l.Ready());
   ASSERT_FALSE(Visible(w));
   InjectMiddleClick(400, 300);  // not in the corner
   EXPECT_TRUE(StaysVisible(w, false, 1000));
   InjectMiddleClick(3, 4);
   EXPECT_TRUE(BecomesVisible(w));
   EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
-  Quit(l);
+  EXPECT_EQ("", MarkNames(folder));
+  EXPECT_EQ(0, l.Quit());
+}
+
+TEST(LauncherGesturesE2E, MiddleClickInTheCornerLaunchesItsButton) {
+  ProgramFolder folder(true);
+  // The same click bound to page 0, button 0 instead.
+  SeedGestureSettings(folder, L"\r\n[Edge]\r\nRange01=10\r\nRange02=10\r\n"
+                              L"\r\n[Action]\r\nCount=1\r\n\r\n[Action002]\r\nFlag=00000002\r\n"
+                              L"\r\n[Range001]\r\nPage=0\r\nButton=0\r\n");
+  Launcher l;
+  HWND w = l.StartReady(folder, L"");
+  ASSERT_NE(nullptr, w);
+  InjectMiddleClick(400, 300);
+  InjectMiddleClick(3, 4);
+  EXPECT_EQ(1u, WaitForMarks(folder, 1).size());
+  // Once, and the launcher stays hidden.
+  Sleep(300);
+  EXPECT_EQ("hit", MarkNames(folder));
+  EXPECT_FALSE(Visible(w));
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+  EXPECT_EQ(0, l.Quit());
+}
+
+TEST(LauncherGesturesE2E, HotKeyOfAButtonLaunchesIt) {
+  ProgramFolder folder(true);
+  // Row 0 (the show key) unset; row 1: Ctrl+Alt+M starts page 0, button 0.
+  SeedGestureSettings(folder, L"\r\n[HotKey]\r\nCount=1\r\n\r\n[HotKey000]\r\nCode=0000\r\nPage=65535\r\nButton=0\r\n"
+                              L"\r\n[HotKey001]\r\nCode=064d\r\nPage=0\r\nButton=0\r\n");
+  Launcher l;
+  HWND w = l.StartReady(folder, L"");
+  ASSERT_NE(nullptr, w);
+  InjectKeys({VK_CONTROL, 'M'});  // not the hot key
+  InjectKeys({VK_CONTROL, VK_MENU, 'M'});
+  EXPECT_EQ(1u, WaitForMarks(folder, 1).size());
+  Sleep(300);
+  EXPECT_EQ("hit", MarkNames(folder));
+  EXPECT_FALSE(Visible(w));
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+  EXPECT_EQ(0, l.Quit());
 }
 
 TEST(LauncherGesturesE2E, HotEdgeShowsTheLauncherOncePerVisit) {
   ProgramFolder folder(true);
-  std::wstring marker = folder.Dir.File(L"marker.txt");
   // Arriving at the top-left corner shows the launcher, current page.
-  SeedGestureSettings(folder, kGestureOption1, marker,
-                      L"\r\n[Edge]\r\nEdge000=ffffffff\r\nRange01=10\r\nRange02=10\r\n");
+  SeedGestureSettings(folder, L"\r\n[Edge]\r\nEdge000=ffffffff\r\nRange01=10\r\nRange02=10\r\n");
   ASSERT_TRUE(MovePointer(600, 400));
   Launcher l;
-  ASSERT_TRUE(l.Start(folder, L""));
-  HWND w = l.Window();
+  HWND w = l.StartReady(folder, L"");
   ASSERT_NE(nullptr, w);
-  ASSERT_TRUE(l.Ready());
   ASSERT_FALSE(Visible(w));
   ASSERT_TRUE(MovePointer(0, 0));
   EXPECT_TRUE(BecomesVisible(w));
@@ -686,7 +735,7 @@ TEST(LauncherGesturesE2E, HotEdgeShowsTheLauncherOncePerVisit) {
   ASSERT_TRUE(MovePointer(2, 2));
   EXPECT_TRUE(BecomesVisible(w));
   EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
-  Quit(l);
+  EXPECT_EQ(0, l.Quit());
 }
 
 // --- launching buttons -----------------------------------------------------------
@@ -790,30 +839,19 @@ TEST(LauncherE2E, ButtonsLaunchProgramsDocumentsUrlsAndFolders) {
       {3, sub, L"", L"", 1, 0x20},
   };
   const int n = (int)(sizeof buttons / sizeof buttons[0]);
-  std::wstring t = L"\r\n[General]\r\nVersion=04020200\r\nLastPage=0\r\nLastPosX=10\r\nLastPosY=20\r\n"
-                   L"Status=00000000\r\nOption1=00f4e021\r\nDispOption=000008b5\r\nLanguage=English.dll\r\n"
-                   L"FilerPath=" + recorder + L"\r\nFilerParam=/filer\r\n"
-                   L"\r\n[Pages]\r\nCount=1\r\n"
-                   L"\r\n[Page000]\r\nName=P1\r\nFlag=00000000\r\nCount=" + std::to_wstring(n) +
-                   L"\r\n\r\n[ScrollStat]\r\nViewMode1=0,0\r\nViewMode2=0,0\r\n";
+  std::vector<std::wstring> texts;
   for (int i = 0; i < n; ++i) {
     const TestButtonSpec& b = buttons[i];
-    wchar_t head[16];
-    wsprintfW(head, L"Btn%03d", i);
-    t += L"\r\n[" + std::wstring(head) + L"]\r\nType=" + Hex8(b.Type) + L"\r\nName=B" + std::to_wstring(i) +
-         L"\r\nFile=" + b.File + L"\r\nParameter=" + b.Parameter + L"\r\nDirectory=" + b.Directory +
-         L"\r\nWindowStat=" + std::to_wstring(b.WindowStat) + L"\r\nFlag=" + Hex8(b.Flag) +
-         L"\r\nTip=\r\nKeyboard=0000\r\nViewMode1Pos=0," + std::to_wstring(i) +
-         L"\r\nViewMode2Pos=0," + std::to_wstring(i) + L"\r\n";
+    texts.push_back(L"Type=" + Hex8(b.Type) + L"\r\nName=B" + std::to_wstring(i) + L"\r\nFile=" + b.File +
+                    L"\r\nParameter=" + b.Parameter + L"\r\nDirectory=" + b.Directory + L"\r\nWindowStat=" +
+                    std::to_wstring(b.WindowStat) + L"\r\nFlag=" + Hex8(b.Flag) + L"\r\nTip=\r\nKeyboard=0000\r\n"
+                    L"ViewMode1Pos=0," + std::to_wstring(i) + L"\r\nViewMode2Pos=0," + std::to_wstring(i) + L"\r\n");
   }
-  t += L"\r\n[SubMenus]\r\nCount=0\r\n";
-  ASSERT_TRUE(WriteUtf16File(folder.Settings(), t));
+  folder.SeedSettings(1, L"FilerPath=" + recorder + L"\r\nFilerParam=/filer\r\n", texts, L"00f4e021");
 
   Launcher l;
-  ASSERT_TRUE(l.Start(folder, L""));
-  HWND w = l.Window();
+  HWND w = l.StartReady(folder, L"");
   ASSERT_NE(nullptr, w);
-  ASSERT_TRUE(l.Ready());
 
   std::vector<std::wstring> lines;
   for (int i = 0; i < n; ++i) {
@@ -851,6 +889,13 @@ void SendKey(WORD vk, bool up) {
   SendInput(1, &in, sizeof in);
 }
 
+// A key held down from here until the holder goes.
+struct HeldKey {
+  WORD Vk;
+  explicit HeldKey(WORD vk) : Vk(vk) { SendKey(vk, false); }
+  ~HeldKey() { SendKey(Vk, true); }
+};
+
 bool BringToFront(HWND w) {
   DWORD start = GetTickCount();
   while (GetForegroundWindow() != w) {
@@ -866,21 +911,122 @@ TEST(LauncherE2E, LauncherKeyChangesThePageAndLastPageIsSaved) {
   // Page001 (next page) on N, nothing else bound.
   folder.SeedSettings(3, L"\r\n[Keyboard]\r\nPage001=004e\r\n");
   Launcher l;
-  ASSERT_TRUE(l.Start(folder, L"/n"));
-  HWND w = l.Window();
+  HWND w = l.StartReady(folder, L"/n");
   ASSERT_NE(nullptr, w);
-  ASSERT_TRUE(l.Ready());
   ASSERT_TRUE(BecomesVisible(w));
   ASSERT_TRUE(BringToFront(w));
-  SendKey('N', false);
-  SendKey('N', true);
+  InjectKeys({'N'});
   ASSERT_TRUE(l.Answers());
   Sleep(200);
   ASSERT_TRUE(l.Answers());
-  PostMessageW(w, WM_COMMAND, 40004, 0);
-  ASSERT_EQ(0, l.WaitExit());
+  ASSERT_EQ(0, l.Quit());
   EXPECT_EQ(L"1", folder.GeneralValue(L"LastPage"));
   EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+}
+
+TEST(LauncherE2E, LeftClickOnAButtonLaunchesIt) {
+  ProgramFolder folder(false);
+  // Every cell of the 7 x 3 grid holds a button named after its place.
+  std::vector<std::wstring> buttons;
+  for (int row = 0; row < 3; ++row) {
+    for (int column = 0; column < 7; ++column) {
+      std::wstring name = L"r" + std::to_wstring(row) + L"c" + std::to_wstring(column);
+      buttons.push_back(folder.MarkerButton(name.c_str(), row, column));
+    }
+  }
+  folder.SeedSettings(1, L"", buttons);
+  Launcher l;
+  HWND w = l.StartReady(folder, L"/n");
+  ASSERT_NE(nullptr, w);
+  ASSERT_TRUE(BecomesVisible(w));
+  // The middle of the window lies on the middle cell.
+  RECT r = WindowRect(w);
+  ASSERT_TRUE(MovePointer((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+  InjectClick(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  WaitForMarks(folder, 1);
+  Sleep(300);
+  EXPECT_EQ("r1c3", MarkNames(folder));
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+  // Started with /n, it hid for the launch and ends with it.
+  EXPECT_EQ(0, l.WaitExit());
+}
+
+// An event list section: the buttons of page 0 given, with their delays.
+std::wstring EventListSection(int list, const std::vector<std::pair<int, int>>& buttonAndDelay) {
+  std::wstring t = L"\r\n[AutoBoot00" + std::to_wstring(list) + L"]\r\nCount=" + std::to_wstring(buttonAndDelay.size()) + L"\r\n";
+  for (size_t i = 0; i < buttonAndDelay.size(); ++i) {
+    wchar_t key[16];
+    wsprintfW(key, L"Item%03d", (int)i);
+    t += std::wstring(key) + L"=" + Hex8((UINT)buttonAndDelay[i].first) + L"\r\n" + key + L"Delay=" +
+         std::to_wstring(buttonAndDelay[i].second) + L"\r\n";
+  }
+  return t;
+}
+
+TEST(LauncherE2E, StartUpListRunsInOrderWithItsDelaysUnlessShiftIsHeld) {
+  ProgramFolder folder(true);
+  // No tray icon: start-up would wait for Wine's tray host, while the
+  // window already answers (see below).
+  folder.SeedSettings(1, EventListSection(0, {{0, 0}, {1, 700}, {2, 1400}}),
+                      {folder.MarkerButton(L"a", 0, 0), folder.MarkerButton(L"b", 0, 1), folder.MarkerButton(L"c", 0, 2)},
+                      L"00b4e021", L"00000835");
+  {
+    Launcher l;
+    DWORD started = GetTickCount();
+    ASSERT_NE(nullptr, l.StartReady(folder, L""));
+    std::vector<Mark> marks = WaitForMarks(folder, 3);
+    ASSERT_EQ(3u, marks.size()) << MarkNames(folder);
+    EXPECT_EQ("a b c", MarkNames(folder));
+    // The runner looks every 100 ms and a start takes its time: be generous
+    // above, strict below.
+    EXPECT_LT(marks[0].Tick - started, 5000u);
+    for (int i = 1; i < 3; ++i) {
+      unsigned long gap = marks[i].Tick - marks[i - 1].Tick;
+      EXPECT_GE(gap, 550u) << "item " << i;
+      EXPECT_LE(gap, 2000u) << "item " << i;
+    }
+    EXPECT_EQ(0, l.Quit());
+  }
+  ASSERT_TRUE(DeleteFileW(folder.MarkerLog().c_str()));
+  Launcher l;
+  {
+    HeldKey shift(VK_SHIFT);
+    // Injected keys reach the system key state, seen by every process.
+    ASSERT_NE(0, GetAsyncKeyState(VK_SHIFT) & 0x8000);
+    ASSERT_NE(nullptr, l.StartReady(folder, L""));
+    // The window answers sent messages while start-up still waits on
+    // other programs: hold on past its last step.
+    Sleep(1000);
+  }
+  Sleep(2000);
+  EXPECT_EQ("", MarkNames(folder));
+  EXPECT_EQ(0, l.Quit());
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+}
+
+TEST(LauncherE2E, ExitListRunsBeforeTheProcessEnds) {
+  ProgramFolder folder(true);
+  // No tray icon: the launch threads animate it, and Wine's tray host
+  // holds each such call for up to 2 s while it takes the icon's window
+  // down (no window manager), which would blur the delays measured here.
+  folder.SeedSettings(1, EventListSection(1, {{0, 0}, {1, 500}}),
+                      {folder.MarkerButton(L"a", 0, 0), folder.MarkerButton(L"b", 0, 1)}, L"00b4e021", L"00000835");
+  Launcher l;
+  ASSERT_NE(nullptr, l.StartReady(folder, L"/nh"));
+  Sleep(200);
+  EXPECT_EQ("", MarkNames(folder));
+  DWORD asked = GetTickCount();
+  ASSERT_EQ(0, l.Quit());
+  EXPECT_GE(GetTickCount() - asked, 450u) << "the second item's delay was not waited for";
+  // Both were started before the launcher ended; a loaded machine may run
+  // them later.
+  std::vector<Mark> marks = WaitForMarks(folder, 2, 5000);
+  ASSERT_EQ(2u, marks.size());
+  EXPECT_EQ("a b", MarkNames(folder));
+  EXPECT_GE(marks[1].Tick - marks[0].Tick, 400u);
+  unsigned long long ended = l.ExitTime();
+  ASSERT_NE(0u, ended);
+  for (const Mark& m : marks) EXPECT_LT(m.Created, ended) << m.Name;
 }
 
 }  // namespace
