@@ -248,10 +248,8 @@ static void OnActivateApp(HWND w, WPARAM active) {
   if ((f & WSF_SHOWN_NOACTIVATE) && !(f & WSF_TRAY_MENU) && !(f & WSF_SUBMENU_OPEN) && !GetTopOpenDialog() &&
       !(g_App.Settings.Status & STATUS_PINNED) && IsWindowVisible(w)) {
     POINT pt;
-    RECT r;
     GetCursorPos(&pt);
-    GetWindowRect(w, &r);
-    if (!PtInRect(&r, pt)) HideLauncher(0, 0, 0);
+    if (!IsPointInLauncherBody(w, pt)) HideLauncher(0, 0, 0);
   }
   EndIfIdleAfterHide();
 }

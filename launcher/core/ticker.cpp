@@ -12,6 +12,7 @@
 #include "core/state.h"
 #include "core/tray.h"
 #include "core/winhelpers.h"
+#include "render/hittest.h"
 #include "store/backup.h"
 #include "resources/resource.h"
 #include "store/items.h"
@@ -142,11 +143,11 @@ UINT GetMouseButtonState() {
   return b;
 }
 
-// The classic look has no margins around the body; skins bring theirs with
-// the layout.
+// The window less the skin's shadow borders (the classic look has none).
 int IsPointInLauncherBody(HWND window, POINT pt) {
   RECT r;
   if (!window || !GetWindowRect(window, &r)) return 0;
+  ShrinkByShadowArea(&r, SHADOW_MAIN, 0);
   return PtInRect(&r, pt) != 0;
 }
 

@@ -469,6 +469,30 @@ TEST_F(ShowHideTest, AnotherDpiRelaysTheWindowAndPlacesItAgain) {
   EXPECT_EQ(150, r.top);
 }
 
+TEST_F(ShowHideTest, TheBodyLeavesOutTheShadowBorders) {
+  struct Case {
+    POINT Pt;
+    int Classic, Skinned;
+  } cases[] = {
+      {{105, 150}, 1, 0},  // in the left shadow
+      {{115, 150}, 1, 1},
+      {{300, 102}, 1, 0},  // in the top shadow
+      {{300, 106}, 1, 1},
+      {{510, 150}, 1, 0},  // in the right shadow
+      {{508, 150}, 1, 1},
+      {{300, 310}, 1, 0},  // in the bottom shadow
+      {{300, 308}, 1, 1},
+      {{99, 150}, 0, 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.Classic, IsPointInLauncherBody(window_, c.Pt)) << c.Pt.x << "," << c.Pt.y;
+  g_App.Skin.MainShadow = RECT{10, 5, 10, 15};
+  for (const Case& c : cases) EXPECT_EQ(c.Skinned, IsPointInLauncherBody(window_, c.Pt)) << c.Pt.x << "," << c.Pt.y;
+  // Scaled with the window's DPI.
+  g_App.Design.Dpi = 192;
+  EXPECT_FALSE(IsPointInLauncherBody(window_, POINT{115, 150}));
+  EXPECT_TRUE(IsPointInLauncherBody(window_, POINT{121, 150}));
+}
+
 TEST_F(ShowHideTest, RearrangeDragShowsTheMoveAndCopyCursors) {
   ShowLauncher(SHOW_AT_POINT, 10, 10, kKeepCurrentPage, 1);
   HCURSOR move = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_REARRANGE_MOVE));
