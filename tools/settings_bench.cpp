@@ -11,6 +11,7 @@
 
 #include "core/state.h"
 #include "dialogs/dialoghelpers.h"
+#include "store/ini.h"
 #include "store/items.h"
 #include "store/paths.h"
 #include "store/lists.h"
@@ -87,7 +88,19 @@ static int Run(const wchar_t* folder, int rounds) {
   QueryPerformanceFrequency(&f);
   std::vector<double> reads, writes, pages;
   int buttons = 0;
+  std::vector<double> files, clears;
   for (int r = 0; r < rounds; r++) {
+    wchar_t* text = nullptr;
+    QueryPerformanceCounter(&a);
+    ReadSettingsFile(nullptr, &text, 0);
+    QueryPerformanceCounter(&b);
+    files.push_back(Ms(a, b, f));
+    HeapFree(GetProcessHeap(), 0, text);
+    // A start reads into an empty store.
+    QueryPerformanceCounter(&a);
+    ClearItemStore();
+    QueryPerformanceCounter(&b);
+    clears.push_back(Ms(a, b, f));
     QueryPerformanceCounter(&a);
     int ok = ReadSettings();
     QueryPerformanceCounter(&b);
@@ -112,6 +125,8 @@ static int Run(const wchar_t* folder, int rounds) {
     printf("  %-13s min %7.2f ms  median %7.2f ms  max %7.2f ms\n", what, v.front(), v[v.size() / 2], v.back());
   };
   report("ReadSettings", reads);
+  report("  file alone", files);
+  report("ClearItemStore", clears);
   report("WriteSettings", writes);
   report("SavePages", pages);
   return 0;

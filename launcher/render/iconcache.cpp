@@ -194,6 +194,8 @@ int SaveIconCache(int rebuild) {
   ByteBuffer buffer = {};
   buffer.Heap = HeapCreate(HEAP_NO_SERIALIZE, 0, 0);
   int ok = 0;
+  // About the size of the file read last: no copying while the buffer grows.
+  if (buffer.Heap && g_App.Store.IconImages.Data) Reserve(&buffer, g_App.Store.IconImages.Size);
   if (buffer.Heap && CollectImages(&buffer, rebuild)) {
     ok = WriteCacheFile(buffer.Data, buffer.Len);
   } else {

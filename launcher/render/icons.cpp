@@ -9,6 +9,7 @@
 static const BYTE kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 const int kMaxIconSide = 1024;
 const DWORD kMaxIcoFileBytes = 64u << 20;
+const DWORD kReadChunk = 64u << 10;
 
 DWORD ReadWholeFile(const wchar_t* path, HANDLE heap, BYTE** block, DWORD maxBytes) {
   *block = nullptr;
@@ -21,8 +22,10 @@ DWORD ReadWholeFile(const wchar_t* path, HANDLE heap, BYTE** block, DWORD maxByt
     DWORD n = (DWORD)size.QuadPart;
     BYTE* data = (BYTE*)HeapAlloc(heap, 0, (SIZE_T)n + 2);
     if (data) {
+      // Moderate reads: one read of many megabytes is far slower under Wine.
       DWORD at = 0, read = 0;
-      while (at < n && ReadFile(f, data + at, n - at, &read, nullptr) && read) at += read;
+      while (at < n && ReadFile(f, data + at, n - at < kReadChunk ? n - at : kReadChunk, &read, nullptr) && read)
+        at += read;
       if (at == n) {
         data[n] = data[n + 1] = 0;
         *block = data;

@@ -169,6 +169,38 @@ TEST(Icons, IcoEntryChoice) {
   EXPECT_EQ(-1, SelectIcoEntry(nullptr, 0, 16, 32));
 }
 
+// Read in pieces: every byte of a file several pieces long, two zero bytes
+// behind it, and a refusal for files at the size limit or empty.
+TEST(Icons, ReadWholeFileReadsEveryByte) {
+  TempDir dir;
+  std::wstring path = dir.File(L"whole.bin");
+  std::string bytes(3 * 65536 + 7, '\0');
+  for (size_t i = 0; i < bytes.size(); i++) bytes[i] = (char)(i * 131 + i / 65536);
+  ASSERT_TRUE(WriteFileBytes(path, bytes));
+  struct Case {
+    DWORD MaxBytes;
+    DWORD Expected;
+  } cases[] = {{0x7FFFFFF0, (DWORD)bytes.size()}, {(DWORD)bytes.size() + 1, (DWORD)bytes.size()}, {(DWORD)bytes.size(), 0}};
+  for (const Case& c : cases) {
+    BYTE* block = nullptr;
+    DWORD n = ReadWholeFile(path.c_str(), GetProcessHeap(), &block, c.MaxBytes);
+    ASSERT_EQ(c.Expected, n) << c.MaxBytes;
+    if (!n) {
+      EXPECT_EQ(nullptr, block);
+      continue;
+    }
+    ASSERT_NE(nullptr, block);
+    EXPECT_EQ(0, memcmp(block, bytes.data(), n));
+    EXPECT_EQ(0, block[n]);
+    EXPECT_EQ(0, block[n + 1]);
+    HeapFree(GetProcessHeap(), 0, block);
+  }
+  ASSERT_TRUE(WriteFileBytes(path, ""));
+  BYTE* block = nullptr;
+  EXPECT_EQ(0u, ReadWholeFile(path.c_str(), GetProcessHeap(), &block));
+  EXPECT_EQ(nullptr, block);
+}
+
 TEST(Icons, LoadIcoFileTakesTheWantedSize) {
   TempDir dir;
   std::wstring path = dir.File(L"four.ico");
