@@ -11,32 +11,7 @@
 #include "render/iconcache.h"
 #include "store/items.h"
 #include "store/lists.h"
-
-static double Now() {
-  static LARGE_INTEGER freq;
-  if (!freq.QuadPart) QueryPerformanceFrequency(&freq);
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / freq.QuadPart;
-}
-
-static HICON MakeIcon(int side, DWORD seed) {
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = side;
-  bi.bmiHeader.biHeight = side;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP colour = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  for (int i = 0; i < side * side; i++) ((DWORD*)bits)[i] = (seed * 2654435761u + i) | 0xFF000000u;
-  HBITMAP mask = CreateBitmap(side, side, 1, 1, nullptr);
-  ICONINFO ii = {TRUE, 0, 0, mask, colour};
-  HICON icon = CreateIconIndirect(&ii);
-  DeleteObject(colour);
-  DeleteObject(mask);
-  return icon;
-}
+#include "tools/bench.h"
 
 static const int kPages = 100;
 
@@ -107,6 +82,16 @@ static void Run(const wchar_t* dir, int icons) {
   double rest = Now() - start;
   printf("  first page's icons made:   %8.1f ms; all the others: %.1f ms (%d icons)\n", page, rest,
          CountIcons(perPage));
+  // A damaged copy is refused at once.
+  HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  LONG zero = 0;
+  DWORD wrote = 0;
+  SetFilePointer(f, 12, nullptr, FILE_BEGIN);
+  WriteFile(f, &zero, 4, &wrote, nullptr);
+  CloseHandle(f);
+  start = Now();
+  loaded = LoadIconCache();
+  printf("  damaged cache (block size 0): %s in %.1f ms\n", loaded ? "ACCEPTED" : "refused", Now() - start);
   DeleteFileW(path);
   ClearItemStore();
 }

@@ -1,6 +1,5 @@
 // Times the classification of 10 000 targets (files, folders, URLs,
-// shortcuts, Internet shortcuts) and the writing and reading of an icon
-// cache of 10 000 icons.
+// shortcuts, Internet shortcuts); iconcache_bench times the icon cache.
 //   wine iteminfo_bench.exe
 #include <windows.h>
 #include <objidl.h>
@@ -10,18 +9,9 @@
 
 #include "core/iteminfo.h"
 #include "core/state.h"
-#include "render/iconcache.h"
-#include "render/icons.h"
 #include "store/items.h"
 #include "store/lists.h"
-
-static double Now() {
-  static LARGE_INTEGER freq;
-  if (!freq.QuadPart) QueryPerformanceFrequency(&freq);
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / freq.QuadPart;
-}
+#include "tools/bench.h"
 
 static wchar_t g_Dir[MAX_PATH];
 
@@ -113,66 +103,6 @@ static void ClassifyAll(int mode, const wchar_t* what, int targets) {
     printf("  %-18ls type %d  %.3f ms each\n", kKindNames[k], types[k], perKind[k] / ((double)targets / kKinds));
 }
 
-static HICON MakeIcon(int side, DWORD seed) {
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = side;
-  bi.bmiHeader.biHeight = side;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP colour = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  for (int i = 0; i < side * side; i++) ((DWORD*)bits)[i] = (seed * 2654435761u + i) | 0xFF000000u;
-  HBITMAP mask = CreateBitmap(side, side, 1, 1, nullptr);
-  ICONINFO ii = {TRUE, 0, 0, mask, colour};
-  HICON icon = CreateIconIndirect(&ii);
-  DeleteObject(colour);
-  DeleteObject(mask);
-  return icon;
-}
-
-static void IconCacheRoundTrip() {
-  ClearItemStore();
-  for (int p = 0; p < 10; p++) AddPage(L"P");
-  for (int n = 0; n < 5000; n++) {
-    NewButtonTemplate t{};
-    t.Button.Type = IT_PROGRAM;
-    t.Control = NBT_KEEP_FIELDS;
-    ButtonInfo* b = AddButton(&t, n / 500);
-    b->Icon[0] = MakeIcon(32, n);
-    b->Icon[1] = MakeIcon(16, n + 7);
-  }
-  lstrcpyW(g_App.DataFolderPath, g_Dir);
-  double start = Now();
-  int saved = SaveIconCache(0);
-  double save = Now() - start;
-  wchar_t path[MAX_PATH];
-  wsprintfW(path, L"%s\\%s", g_Dir, kIconCacheName);
-  WIN32_FILE_ATTRIBUTE_DATA info = {};
-  GetFileAttributesExW(path, GetFileExInfoStandard, &info);
-  start = Now();
-  int loaded = LoadIconCache();
-  double load = Now() - start;
-  int icons = 0;
-  for (int n = 0; n < 5000; n++) {
-    ButtonInfo* b = GetItem(n / 500, n % 500);
-    icons += (b->Icon[0] != nullptr) + (b->Icon[1] != nullptr);
-  }
-  printf("icon cache of 5000 buttons, %d icons (32 and 16 px), %lu bytes: save %.0f ms (%s), load %.0f ms (%s)\n",
-         icons, info.nFileSizeLow, save, saved ? "written" : "FAILED", load, loaded ? "read" : "FAILED");
-  // A damaged copy is refused at once.
-  HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  LONG zero = 0;
-  DWORD wrote;
-  SetFilePointer(f, 12, nullptr, FILE_BEGIN);
-  WriteFile(f, &zero, 4, &wrote, nullptr);
-  CloseHandle(f);
-  start = Now();
-  loaded = LoadIconCache();
-  printf("damaged cache (block size 0): %s in %.1f ms\n", loaded ? "ACCEPTED" : "refused", Now() - start);
-  DeleteFileW(path);
-}
-
 static void RemoveTargets() {
   wchar_t path[MAX_PATH];
   for (int i = 0; i < 100; i++) {
@@ -200,7 +130,6 @@ int wmain() {
   ClassifyAll(CIT_DEFAULTS | CIT_RESOLVE, L"defaults, shortcuts resolved", 10000);
   // Loading icons asks the shell for each one: a smaller run.
   ClassifyAll(CIT_DEFAULTS | CIT_ICONS | CIT_RESOLVE, L"defaults, shortcuts resolved, icons loaded", 1200);
-  IconCacheRoundTrip();
   ClearItemStore();
   RemoveTargets();
   CoUninitialize();

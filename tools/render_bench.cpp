@@ -9,17 +9,7 @@
 #include "core/switches.h"
 #include "render/paint.h"
 #include "tools/render_scene.h"
-
-static double Now() {
-  static LARGE_INTEGER f = [] {
-    LARGE_INTEGER q;
-    QueryPerformanceFrequency(&q);
-    return q;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t.QuadPart * 1000.0 / f.QuadPart;
-}
+#include "tools/bench.h"
 
 template <class F>
 static double Time(int rounds, F f) {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <string>
 #include <vector>
+#include "tools/bench.h"
 
 static const wchar_t kBareClass[] = L"VnBenchBareWindow";
 static const wchar_t kMainClass[] = L"VantrelWndClass";
@@ -32,14 +33,6 @@ static int RunBare() {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
   return 0;
-}
-
-static double Now() {
-  static LARGE_INTEGER freq;
-  if (!freq.QuadPart) QueryPerformanceFrequency(&freq);
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return (double)t.QuadPart * 1000.0 / (double)freq.QuadPart;
 }
 
 static HWND FindProcessWindow(const wchar_t* cls, DWORD pid) {

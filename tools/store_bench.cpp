@@ -10,14 +10,7 @@
 #include "store/hotkeys.h"
 #include "store/items.h"
 #include "store/lists.h"
-
-static double Now() {
-  static LARGE_INTEGER freq;
-  if (!freq.QuadPart) QueryPerformanceFrequency(&freq);
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / freq.QuadPart;
-}
+#include "tools/bench.h"
 
 static ButtonInfo* AddPlain(int list, int i, UINT type) {
   NewButtonTemplate t{};
