@@ -17,6 +17,8 @@
 #include "store/outlets.h"
 #include "store/positions.h"
 
+static const UINT kDefaultPressHoldB = 1000;
+
 // Option1: switch pages when the cursor rests on a tab.
 static const UINT OPT1_PAGE_ON_HOVER = 0x2;
 // Type bit: the button can be dragged out as a file.
@@ -179,7 +181,9 @@ void StartPress(int cell, UINT kind) {
   DrawCell(cell, CELL_PRESSED);
   GetCursorPos(&in.PressPoint);
   if (b && (kind == PRESS_LEFT || kind == PRESS_KEY) && g_App.MainWnd) {
-    UINT hold = g_App.Settings.PressHoldB > 0 ? (UINT)g_App.Settings.PressHoldB : USER_TIMER_MINIMUM;
+    // A file without the key reads 0; a 0 ms hold would turn every click
+    // into press-and-hold, so it gets the usual time instead.
+    UINT hold = g_App.Settings.PressHoldB > 0 ? (UINT)g_App.Settings.PressHoldB : kDefaultPressHoldB;
     SetTimer(g_App.MainWnd, TIMER_PRESSHOLD, hold, nullptr);
   }
 }

@@ -183,6 +183,36 @@ TEST_F(ClickTest, PressReleaseAndHold) {
   EXPECT_EQ("a 0", g_InputLog.Launches.back());
 }
 
+// The hold timer of a left press on a button: a missing hold time (0) must
+// not make every click a press-and-hold.
+TEST_F(ClickTest, HoldTimerWaitsTheHoldTime) {
+  struct Case {
+    int HoldMs;
+    bool FiresWithin150Ms;
+  } cases[] = {{0, false}, {-3, false}, {30, true}, {1000, false}};
+  MakePages(1);
+  Add(0, "a", 0, 0);
+  HWND w = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, w);
+  HWND savedWnd = g_App.MainWnd;
+  g_App.MainWnd = w;
+  for (const Case& c : cases) {
+    g_App.Settings.PressHoldB = c.HoldMs;
+    StartPress(0, PRESS_LEFT);
+    bool fired = false;
+    DWORD start = GetTickCount();
+    MSG m;
+    while (!fired && GetTickCount() - start < 150) {
+      if (PeekMessageW(&m, w, WM_TIMER, WM_TIMER, PM_REMOVE)) fired = m.wParam == TIMER_PRESSHOLD;
+      else Sleep(5);
+    }
+    EXPECT_EQ(c.FiresWithin150Ms, fired) << c.HoldMs;
+    CancelPress();
+  }
+  g_App.MainWnd = savedWnd;
+  DestroyWindow(w);
+}
+
 TEST_F(ClickTest, ReleaseOnAnotherPageLaunchesOnlyOnThePressedCell) {
   MakePages(2);
   Add(0, "a", 0, 0);
