@@ -362,13 +362,22 @@ static void RestoreSavedTimeouts() {
   p.RestoreOnEdgeLeave = 0;
 }
 
+// The toggle runs on the window thread, the edge check on the ticker: one
+// lock keeps a turn-on from reading the timeouts while a restore writes them.
+static SRWLOCK s_powerLock = SRWLOCK_INIT;
+
+// 1 when keep-awake was on and is now ended, its timeouts restored.
+static int EndKeepAwakeLocked() {
+  PowerSaveState& p = g_PowerSave;
+  if (InterlockedCompareExchange(&p.KeepAwake, 0, 1) != 1) return 0;
+  RestoreSavedTimeouts();
+  return 1;
+}
+
 void TogglePowerSaving(UINT itemOptions) {
   PowerSaveState& p = g_PowerSave;
-  // The ticker may end keep-awake at the same moment: whoever clears the
-  // flag restores, once.
-  if (InterlockedCompareExchange(&p.KeepAwake, 0, 1) == 1) {
-    RestoreSavedTimeouts();
-  } else {
+  AcquireSRWLockExclusive(&s_powerLock);
+  if (!EndKeepAwakeLocked()) {
     for (int i = 0; i < 3; ++i) {
       int v = 0;
       p.SavedValid[i] = g_SystemSeams.SystemParameters(kTimeoutGet[i], 0, &v, 0) ? 1 : 0;
@@ -378,16 +387,25 @@ void TogglePowerSaving(UINT itemOptions) {
     p.RestoreOnEdgeLeave = (itemOptions & 0x10000) != 0;
     InterlockedExchange(&p.KeepAwake, 1);
   }
+  ReleaseSRWLockExclusive(&s_powerLock);
   if (g_MenuEntries.SetTrayState) g_MenuEntries.SetTrayState();
 }
 
 int EndKeepAwakeOnEdgeLeave() {
   PowerSaveState& p = g_PowerSave;
   if (!p.KeepAwake || !p.RestoreOnEdgeLeave) return 0;
-  if (InterlockedCompareExchange(&p.KeepAwake, 0, 1) != 1) return 0;
-  RestoreSavedTimeouts();
-  if (g_MenuEntries.SetTrayState) g_MenuEntries.SetTrayState();
-  return 1;
+  AcquireSRWLockExclusive(&s_powerLock);
+  int ended = p.RestoreOnEdgeLeave && EndKeepAwakeLocked();
+  ReleaseSRWLockExclusive(&s_powerLock);
+  if (ended && g_MenuEntries.SetTrayState) g_MenuEntries.SetTrayState();
+  return ended;
+}
+
+int EndKeepAwakeAtExit() {
+  AcquireSRWLockExclusive(&s_powerLock);
+  int ended = EndKeepAwakeLocked();
+  ReleaseSRWLockExclusive(&s_powerLock);
+  return ended;
 }
 
 static void StartCurrentScreenSaver() {

@@ -88,3 +88,7 @@ void TogglePowerSaving(UINT itemOptions);
 // The cursor is on no active hot edge: when the item asked for it, the
 // timeouts that were read are set back and keep-awake ends. 1 when it did.
 int EndKeepAwakeOnEdgeLeave();
+// At the end of the program: keep-awake, when on, ends with the timeouts
+// set back, so that leaving does not leave the system without them. 1 when
+// it did.
+int EndKeepAwakeAtExit();

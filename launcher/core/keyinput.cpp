@@ -73,8 +73,13 @@ static int LauncherTakesKeys() {
 void OnKeyDown(UINT, WPARAM wp, LPARAM lParam) {
   InputState& in = g_App.Input;
   int vk = (int)(wp & 0xFF);
-  in.PendingKeyCommand = 0;
-  ClearKeptItem();
+  // Only a new key cancels what waits for a release: a held modifier
+  // repeats, and its repeats must not lose the kept item.
+  int repeat = (lParam & 0x40000000) != 0;
+  if (!repeat) {
+    in.PendingKeyCommand = 0;
+    ClearKeptItem();
+  }
   if (vk == VK_PROCESSKEY) return;
   if (vk == VK_ESCAPE && in.RearrangeDrag) {
     CancelPress();
@@ -83,7 +88,6 @@ void OnKeyDown(UINT, WPARAM wp, LPARAM lParam) {
     return;
   }
   if (!LauncherTakesKeys()) return;
-  int repeat = (lParam & 0x40000000) != 0;
   UINT mods = GetModifierState();
   if (vk == VK_TAB && !mods && !repeat && FocusSearchBox()) return;
   int code = MakeKeyCode(vk, mods, GetAsyncKeyState(VK_LWIN) < 0, GetAsyncKeyState(VK_RWIN) < 0);
@@ -93,7 +97,11 @@ void OnKeyDown(UINT, WPARAM wp, LPARAM lParam) {
   if (entry < 0) {
     // A button's own key: it runs now, after more presses, or (Windows key
     // and modifier-only keys) on the key release.
-    MatchButtonKey(g_App.Store.CurrentPage, (UINT)vk, 0);
+    // Its character must not also start a search.
+    if (MatchButtonKey(g_App.Store.CurrentPage, (UINT)vk, 0) != 0) {
+      MSG m;
+      PeekMessageW(&m, g_App.MainWnd, WM_CHAR, WM_CHAR, PM_REMOVE);
+    }
     return;
   }
   if (entry == kPressKeyEntry) {

@@ -244,6 +244,10 @@ static void OnActivate(HWND w, WPARAM wParam) {
 
 static void OnActivateApp(HWND w, WPARAM active) {
   if (active) return;
+  // A release seen after coming back belongs to other keys: nothing may
+  // still wait for one.
+  ClearKeptItem();
+  g_App.Input.PendingKeyCommand = 0;
   UINT f = g_App.Wnd.Flags;
   if ((f & WSF_SHOWN_NOACTIVATE) && !(f & WSF_TRAY_MENU) && !(f & WSF_SUBMENU_OPEN) && !GetTopOpenDialog() &&
       !(g_App.Settings.Status & STATUS_PINNED) && IsWindowVisible(w)) {

@@ -449,6 +449,7 @@ void ShutdownLauncher(int normalEnd) {
   }
   g_StoreOutlets._VnSetDllData = nullptr;
   StopHookControl(StopTicker());
+  EndKeepAwakeAtExit();
   g_BackupSeams.SetTrayBusy = nullptr;
   if (c.StdUserToken) {
     CloseHandle(c.StdUserToken);

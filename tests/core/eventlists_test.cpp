@@ -367,6 +367,25 @@ TEST_F(SystemTest, PowerSavingEndsWhenTheCursorLeavesTheEdge) {
   }
 }
 
+// Ending the program with keep-awake on gives the system its timeouts back
+// (only those read), whether or not the item ends it at the edge.
+TEST_F(SystemTest, KeepAwakeEndsWithTheProgram) {
+  const std::string screen = SetCall(SPI_SETSCREENSAVETIMEOUT, SPI_GETSCREENSAVETIMEOUT);
+  const std::string off = SetCall(SPI_SETPOWEROFFTIMEOUT, SPI_GETPOWEROFFTIMEOUT);
+  for (UINT options : {0u, 0x10000u}) {
+    g_PowerSave = PowerSaveState{};
+    g_FailRead = SPI_GETLOWPOWERTIMEOUT;
+    TogglePowerSaving(options);
+    g_Sys.clear();
+    EXPECT_EQ(1, EndKeepAwakeAtExit());
+    EXPECT_EQ((std::vector<std::string>{screen, off}), g_Sys);
+    EXPECT_EQ(0, (int)g_PowerSave.KeepAwake);
+    g_Sys.clear();
+    EXPECT_EQ(0, EndKeepAwakeAtExit());
+    EXPECT_TRUE(g_Sys.empty());
+  }
+}
+
 // The ticker's hot-edge check reaches it through the triggers' binding.
 TEST_F(SystemTest, HotEdgeCheckRestoresThroughTheTriggers) {
   TriggerPlatform savedPlatform = g_TriggerPlatform;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/mainwnd.h"
 #include "core/mouseinput.h"
 #include "core/triggers.h"
 #include "input_fixture.h"
@@ -148,6 +149,8 @@ TEST_F(KeyTest, ButtonKeys) {
        {{true, VK_LWIN, 0x8, false, 0}, {false, VK_LWIN, 0x8, false, 1}}, 0},
       {"Ctrl+Shift alone, on release", 0x300, 0, false,
        {{true, VK_SHIFT, 0x3, false, 0}, {false, VK_SHIFT, 0x3, false, 1}}, 0},
+      {"Ctrl+Shift held until it repeats", 0x300, 0, false,
+       {{true, VK_SHIFT, 0x3, false, 0}, {true, VK_SHIFT, 0x3, true, 0}, {false, VK_SHIFT, 0x3, false, 1}}, 0},
       {"a later key drops the kept one", 0x85B, 'E', true,
        {{true, VK_LWIN, 0x8, false, 0}, {true, 'E', 0x8, false, 0}, {false, VK_LWIN, 0x8, false, 0}}, 1},
   };
@@ -175,6 +178,47 @@ TEST_F(KeyTest, ButtonKeys) {
     }
     EXPECT_EQ(c.Page, S().CurrentPage);
   }
+}
+
+// A button's key launches without its character also reaching the window
+// (where it would start a search); other keys keep theirs.
+TEST_F(KeyTest, ButtonKeyTakesItsCharacter) {
+  struct Case {
+    int Vk;
+    bool CharLeft;
+  } cases[] = {{'K', false}, {'Q', true}};
+  for (const Case& c : cases) {
+    ClearItemStore();
+    ResetTriggers();
+    MakePages(1);
+    Add(0, "a", 0, 0)->Keyboard = 'K';
+    g_KeyNow += 5000;
+    PostMessageW(window_, WM_CHAR, (WPARAM)(c.Vk | 0x20), 1);
+    Press(c.Vk);
+    Release(c.Vk);
+    MSG m;
+    EXPECT_EQ(c.CharLeft, PeekMessageW(&m, window_, WM_CHAR, WM_CHAR, PM_REMOVE) != FALSE) << (char)c.Vk;
+  }
+}
+
+// Leaving the window drops what waits for a key release: the release of
+// other keys after coming back launches nothing.
+TEST_F(KeyTest, DeactivationDropsTheKeptItem) {
+  MakePages(2);
+  Add(0, "a", 0, 0)->Keyboard = 0x85B;  // Windows key alone
+  g_LeftWinDown = true;
+  g_KeyMods = 0x8;
+  Press(VK_LWIN);
+  MainWndProc(window_, WM_ACTIVATEAPP, FALSE, 0);
+  g_LeftWinDown = false;
+  g_KeyMods = 0;
+  Release(VK_CONTROL);
+  EXPECT_TRUE(g_InputLog.Launches.empty());
+  // The same for a modifier-only launcher key waiting for its release.
+  g_App.Input.PendingKeyCommand = LC_NEXT_PAGE + 1;
+  MainWndProc(window_, WM_ACTIVATEAPP, FALSE, 0);
+  Release(VK_SHIFT);
+  EXPECT_EQ(0, S().CurrentPage);
 }
 
 TEST_F(KeyTest, PressKeyLaunchesOnceOnRelease) {
