@@ -681,6 +681,17 @@ std::string MarkNames(const ProgramFolder& folder) {
   return names;
 }
 
+// The button bound to the gesture ("hit") ran once, the launcher stayed
+// hidden, and it then quits cleanly.
+void ExpectOneHiddenLaunch(const ProgramFolder& folder, Launcher& l, HWND w) {
+  EXPECT_EQ(1u, WaitForMarks(folder, 1).size());
+  Sleep(300);
+  EXPECT_EQ("hit", MarkNames(folder));
+  EXPECT_FALSE(Visible(w));
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+  EXPECT_EQ(0, l.Quit());
+}
+
 TEST(LauncherGesturesE2E, MiddleClickInTheCornerShowsTheLauncher) {
   ProgramFolder folder(true);
   // Middle click (action 2) in the top-left corner (place 1) shows the
@@ -712,13 +723,7 @@ TEST(LauncherGesturesE2E, MiddleClickInTheCornerLaunchesItsButton) {
   ASSERT_NE(nullptr, w);
   InjectMiddleClick(400, 300);
   InjectMiddleClick(3, 4);
-  EXPECT_EQ(1u, WaitForMarks(folder, 1).size());
-  // Once, and the launcher stays hidden.
-  Sleep(300);
-  EXPECT_EQ("hit", MarkNames(folder));
-  EXPECT_FALSE(Visible(w));
-  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
-  EXPECT_EQ(0, l.Quit());
+  ExpectOneHiddenLaunch(folder, l, w);
 }
 
 TEST(LauncherGesturesE2E, HotKeyOfAButtonLaunchesIt) {
@@ -731,12 +736,7 @@ TEST(LauncherGesturesE2E, HotKeyOfAButtonLaunchesIt) {
   ASSERT_NE(nullptr, w);
   InjectKeys({VK_CONTROL, 'M'});  // not the hot key
   InjectKeys({VK_CONTROL, VK_MENU, 'M'});
-  EXPECT_EQ(1u, WaitForMarks(folder, 1).size());
-  Sleep(300);
-  EXPECT_EQ("hit", MarkNames(folder));
-  EXPECT_FALSE(Visible(w));
-  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
-  EXPECT_EQ(0, l.Quit());
+  ExpectOneHiddenLaunch(folder, l, w);
 }
 
 TEST(LauncherGesturesE2E, HotEdgeShowsTheLauncherOncePerVisit) {
