@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "render/draw.h"
+
 inline double Now() {
   static LARGE_INTEGER freq;
   if (!freq.QuadPart) QueryPerformanceFrequency(&freq);
@@ -13,11 +15,7 @@ inline double Now() {
 
 inline HICON MakeIcon(int side, DWORD seed) {
   BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = side;
-  bi.bmiHeader.biHeight = side;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader = DibHeader(side, side, 32);
   void* bits = nullptr;
   HBITMAP colour = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!colour) return nullptr;

@@ -547,6 +547,17 @@ void DrawButtonIcon(HDC dc, const RECT& cell, POINT* at, HICON icon, int state, 
                 ScaleForDpi(size, dpi), overlay, dpi, 0);
 }
 
+BITMAPINFOHEADER DibHeader(int width, int height, WORD bits) {
+  BITMAPINFOHEADER h = {};
+  h.biSize = sizeof h;
+  h.biWidth = width;
+  h.biHeight = height;
+  h.biPlanes = 1;
+  h.biBitCount = bits;
+  h.biCompression = BI_RGB;
+  return h;
+}
+
 int IconHasPartialAlpha(HICON icon) {
   ICONINFO ii;
   if (!icon || !GetIconInfo(icon, &ii)) return 0;
@@ -554,12 +565,7 @@ int IconHasPartialAlpha(HICON icon) {
   BITMAP bm;
   if (ii.hbmColor && GetObjectW(ii.hbmColor, sizeof bm, &bm) == sizeof bm && bm.bmBitsPixel == 32) {
     BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = bm.bmWidth;
-    bi.bmiHeader.biHeight = bm.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    bi.bmiHeader = DibHeader(bm.bmWidth, bm.bmHeight, 32);
     size_t count = static_cast<size_t>(bm.bmWidth) * bm.bmHeight;
     DWORD* px = static_cast<DWORD*>(HeapAlloc(GetProcessHeap(), 0, count * 4));
     HDC screen = GetDC(nullptr);

@@ -91,5 +91,7 @@ void DrawIconImage(HDC dc, HICON icon, int x, int y, int size, const OverlaySett
                    int forceGdi);
 void DrawButtonText(HDC dc, const RECT& cell, POINT icon, const wchar_t* text, const DesignColors* design,
                     int state, int dpi);
+// The header of an uncompressed DIB; a negative height is top-down.
+BITMAPINFOHEADER DibHeader(int width, int height, WORD bits);
 // 1 when the icon's colour bitmap is 32-bit with an alpha of 1-254 somewhere.
 int IconHasPartialAlpha(HICON icon);

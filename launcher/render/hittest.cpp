@@ -30,12 +30,7 @@ static int ReadAlpha(HDC dc, HBITMAP bitmap, int width, int height, int x, int y
   // A device bitmap: one scan line of the bottom-up copy.
   std::vector<DWORD> line(width);
   BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  bi.bmiHeader = DibHeader(width, height, 32);
   if (GetDIBits(dc, bitmap, height - 1 - y, 1, line.data(), &bi, DIB_RGB_COLORS) != 1) return -1;
   return (int)(line[x] >> 24);
 }

@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 #include <string.h>
 
+#include "render/draw.h"
 #include "store/paths.h"
 
 static const BYTE kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -302,20 +303,10 @@ int SerializeIcon(HICON icon, HANDLE heap, BYTE** image, DWORD* length) {
     if (out) {
       // Mask: 1 bit per pixel, white (1) where the screen shows through.
       DibInfo mi = {};
-      mi.Header.biSize = sizeof mi.Header;
-      mi.Header.biWidth = w;
-      mi.Header.biHeight = h;
-      mi.Header.biPlanes = 1;
-      mi.Header.biBitCount = 1;
-      mi.Header.biCompression = BI_RGB;
+      mi.Header = DibHeader(w, h, 1);
       int maskRows = GetDIBits(dc, ii.hbmMask, 0, h, out + headerBytes + colourBytes, (BITMAPINFO*)&mi, DIB_RGB_COLORS);
       memset(&bi, 0, sizeof bi);
-      bi.Header.biSize = sizeof bi.Header;
-      bi.Header.biWidth = w;
-      bi.Header.biHeight = h;
-      bi.Header.biPlanes = 1;
-      bi.Header.biBitCount = (WORD)bpp;
-      bi.Header.biCompression = BI_RGB;
+      bi.Header = DibHeader(w, h, (WORD)bpp);
       int colourRows = GetDIBits(dc, ii.hbmColor, 0, h, out + headerBytes, (BITMAPINFO*)&bi, DIB_RGB_COLORS);
       if (maskRows == h && colourRows == h) {
         bi.Header.biHeight = 2 * h;
