@@ -7,7 +7,7 @@
 #include <stdlib.h>
 
 #include "core/iteminfo.h"
-#include "core/state.h"
+#include "state.h"
 #include "render/iconcache.h"
 #include "store/items.h"
 #include "store/lists.h"

@@ -8,7 +8,7 @@
 #include <stdio.h>
 
 #include "core/iteminfo.h"
-#include "core/state.h"
+#include "state.h"
 #include "store/items.h"
 #include "store/lists.h"
 #include "tools/bench.h"

@@ -9,7 +9,7 @@
 #include <stdio.h>
 
 #include "core/startup.h"
-#include "core/state.h"
+#include "state.h"
 #include "render/backbuffer.h"
 #include "render/draw.h"
 #include "render/layout.h"

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "store/ini.h"
 #include "store/items.h"

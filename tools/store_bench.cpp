@@ -3,7 +3,7 @@
 //   wine store_bench.exe
 #include <stdio.h>
 
-#include "core/state.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "store/grid.h"
 #include "store/history.h"

@@ -12,7 +12,7 @@
 #include "core/menucmd.h"
 #include "core/shellhelp.h"
 #include "core/showhide.h"
-#include "core/state.h"
+#include "state.h"
 #include "store/grid.h"
 #include "store/outlets.h"
 

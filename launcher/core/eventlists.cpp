@@ -9,7 +9,7 @@
 #include "core/showhide.h"
 #include "core/menucmd.h"
 #include "core/startup.h"
-#include "core/state.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
 #include "store/grid.h"

@@ -1,7 +1,8 @@
 #include "core/hookbind.h"
 
 #include "core/startup.h"
-#include "core/state.h"
+#include "store/paths.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
 

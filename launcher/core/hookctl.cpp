@@ -8,7 +8,7 @@
 #include "core/mainwnd.h"
 #include "core/procwatch.h"
 #include "core/switches.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/ticker.h"
 #include "core/tray.h"
 #include "core/winhelpers.h"

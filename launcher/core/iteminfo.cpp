@@ -6,7 +6,7 @@
 #include <wctype.h>
 
 #include "core/shortcut.h"
-#include "core/state.h"
+#include "state.h"
 #include "render/icons.h"
 #include "store/items.h"
 #include "store/paths.h"

@@ -6,7 +6,7 @@
 #include "core/input.h"
 #include "core/mainwnd.h"
 #include "core/mouseinput.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/hookctl.h"
 #include "core/ticker.h"
 #include "core/triggers.h"

@@ -14,7 +14,7 @@
 #include "core/procwatch.h"
 #include "core/shortcut.h"
 #include "core/shellhelp.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/winhelpers.h"
 #include "store/grid.h"
 #include "store/history.h"

@@ -4,7 +4,7 @@
 #include <shlobj.h>
 
 #include "core/startup.h"
-#include "core/state.h"
+#include "state.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR cmdline, int) {
   g_App.Core.ShellIdListFormat = RegisterClipboardFormatW(CFSTR_SHELLIDLIST);

@@ -14,7 +14,7 @@
 #include "core/menucmd.h"
 #include "core/showhide.h"
 #include "core/startup.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/ticker.h"
 #include "core/tray.h"
 #include "core/triggers.h"

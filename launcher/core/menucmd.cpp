@@ -10,7 +10,7 @@
 #include "core/input.h"
 #include "core/showhide.h"
 #include "core/switches.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/winhelpers.h"
 #include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"

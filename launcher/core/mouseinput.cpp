@@ -8,7 +8,7 @@
 #include "core/mainwnd.h"
 #include "core/menucmd.h"
 #include "core/showhide.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/hookctl.h"
 #include "core/ticker.h"
 #include "store/grid.h"

@@ -5,7 +5,7 @@
 #include "core/hookbind.h"
 #include "core/launch.h"
 #include "core/mainwnd.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/winhelpers.h"
 #include "store/paths.h"
 

@@ -8,7 +8,7 @@
 #include <string.h>
 #include <wchar.h>
 
-#include "core/state.h"
+#include "state.h"
 #include "core/winhelpers.h"
 #include "store/items.h"
 #include "store/paths.h"

@@ -8,7 +8,7 @@
 #include "core/menucmd.h"
 #include "core/mouseinput.h"
 #include "core/startup.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/switches.h"
 #include "core/ticker.h"
 #include "core/winhelpers.h"

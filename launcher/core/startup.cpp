@@ -16,7 +16,7 @@
 #include "core/mainwnd.h"
 #include "core/procwatch.h"
 #include "core/showhide.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/switches.h"
 #include "core/ticker.h"
 #include "core/tray.h"
@@ -105,18 +105,6 @@ int SetProcessPriority(DWORD priorityClass, DWORD processId) {
 }
 
 // --- program folder ------------------------------------------------------------------
-
-int BuildProgramFilePath(const wchar_t* name, wchar_t* out, int chars) {
-  const wchar_t* program = GetProgramPath();
-  if (!program[0]) return 0;
-  const wchar_t* slash = wcsrchr(program, L'\\');
-  size_t folder = slash ? (size_t)(slash - program + 1) : 0;
-  size_t n = wcslen(name);
-  if (folder + n + 1 > (size_t)chars) return 0;
-  wmemcpy(out, program, folder);
-  wmemcpy(out + folder, name, n + 1);
-  return 1;
-}
 
 // --- message log for test runs ----------------------------------------------------------
 

@@ -66,10 +66,6 @@ void ShutdownLauncher(int normalEnd);
 int SetProcessPriority(DWORD priorityClass, DWORD processId);
 int EnablePrivilege(const wchar_t* name);
 
-// <program folder>\name into out; 0 when it does not fit. The program folder
-// is that of g_App.ProgramPath (filled from the module on first use).
-int BuildProgramFilePath(const wchar_t* name, wchar_t* out, int chars);
-
 // Test runs may route message boxes to a file: when the environment
 // variable VANTREL_MESSAGE_LOG names one, each box appends its string id
 // and a line break there instead of opening.

@@ -9,7 +9,7 @@
 #include "core/hookbind.h"
 #include "core/hookctl.h"
 #include "core/mainwnd.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/tray.h"
 #include "core/winhelpers.h"
 #include "render/hittest.h"

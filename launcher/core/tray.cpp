@@ -7,7 +7,7 @@
 #include "core/hookbind.h"
 #include "core/mainwnd.h"
 #include "core/showhide.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/switches.h"
 #include "core/ticker.h"
 #include "core/winhelpers.h"

@@ -7,7 +7,7 @@
 #include "core/hookctl.h"
 #include "core/mainwnd.h"
 #include "core/showhide.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/ticker.h"
 #include "store/items.h"
 

@@ -4,7 +4,7 @@
 #include <wchar.h>
 
 #include "core/hookbind.h"
-#include "core/state.h"
+#include "state.h"
 
 // --- open-dialog stack --------------------------------------------------------
 

@@ -6,7 +6,7 @@
 #include <stdio.h>
 #include <wchar.h>
 
-#include "core/state.h"
+#include "state.h"
 #include "resources/resource.h"
 #include "store/paths.h"
 

@@ -1,5 +1,5 @@
 #include "render/backbuffer.h"
-#include "core/state.h"
+#include "state.h"
 #include "render/draw.h"
 #include "render/layout.h"
 #include "render/paint.h"

@@ -1,5 +1,5 @@
 #include "render/design.h"
-#include "core/state.h"
+#include "state.h"
 #include "resources/resource.h"
 
 static const DesignColors kDefaultPageSets[PD_COUNT] = {

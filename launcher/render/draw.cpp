@@ -4,7 +4,7 @@
 #include <math.h>
 
 #include "render/draw.h"
-#include "core/state.h"
+#include "state.h"
 #include "store/items.h"
 
 int ScaleForDpi(int value, int dpi) { return dpi > 96 ? value * dpi / 96 : value; }

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "render/draw.h"
 #include "render/layout.h"
 #include "render/skin.h"

@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "core/iteminfo.h"
-#include "core/state.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "render/icons.h"
 #include "resources/resource.h"

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <string.h>
 
-#include "core/state.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "render/draw.h"
 #include "render/skin.h"

@@ -1,6 +1,6 @@
 #include "render/paint.h"
 
-#include "core/state.h"
+#include "state.h"
 #include "render/backbuffer.h"
 #include "render/draw.h"
 #include "render/iconcache.h"

@@ -1,6 +1,6 @@
 #include "render/skin.h"
 
-#include "core/state.h"
+#include "state.h"
 #include "render/layout.h"
 
 int HasSkin() { return g_App.Skin.TransparencyMode != SKINMODE_NONE; }

@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <wchar.h>
 
-#include "core/state.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "render/design.h"
 #include "resources/resource.h"

@@ -5,7 +5,7 @@
 #include <shlwapi.h>
 #include <string.h>
 
-#include "core/state.h"
+#include "state.h"
 #include "store/paths.h"
 
 static const wchar_t kSettingsFile[] = L"Vantrel.ini";

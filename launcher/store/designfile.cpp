@@ -1,5 +1,5 @@
 #include "store/designfile.h"
-#include "core/state.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
 #include "store/datafolder.h"

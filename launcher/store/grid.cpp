@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "core/state.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
 #include "store/outlets.h"

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "core/state.h"
+#include "state.h"
 #include "store/outlets.h"
 
 int MakeItemRef(int list, int index) {

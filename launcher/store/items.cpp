@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
 #include "store/grid.h"

@@ -2,8 +2,8 @@
 
 #include <wchar.h>
 
-#include "core/startup.h"
-#include "core/state.h"
+#include "store/paths.h"
+#include "state.h"
 #include "resources/resource.h"
 #include "store/ini.h"
 

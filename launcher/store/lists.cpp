@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
 #include "store/grid.h"

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
 #include "store/items.h"

@@ -4,7 +4,7 @@
 #include <shlwapi.h>
 #include <string.h>
 
-#include "core/state.h"
+#include "state.h"
 
 static const int OSVersionTable[10] = {1000, 603, 602, 601, 600, 501, 500, 409, 401, 400};
 static volatile LONG s_osVersion;
@@ -96,6 +96,18 @@ const wchar_t* GetProgramPath() {
     if (got == 0 || got >= MAX_PATH) g_App.ProgramPath[0] = 0;
   }
   return g_App.ProgramPath;
+}
+
+int BuildProgramFilePath(const wchar_t* name, wchar_t* out, int chars) {
+  const wchar_t* program = GetProgramPath();
+  if (!program[0]) return 0;
+  const wchar_t* slash = wcsrchr(program, L'\\');
+  size_t folder = slash ? (size_t)(slash - program + 1) : 0;
+  size_t n = wcslen(name);
+  if (folder + n + 1 > (size_t)chars) return 0;
+  wmemcpy(out, program, folder);
+  wmemcpy(out + folder, name, n + 1);
+  return 1;
 }
 
 int IsRootPath(const wchar_t* path) {

@@ -21,6 +21,9 @@ DWORD GetModuleVersion(HMODULE module);
 
 // Full path of the running executable (g_App.ProgramPath, filled on first use).
 const wchar_t* GetProgramPath();
+// <program folder>\name into out; 0 when it does not fit. The program folder
+// is that of g_App.ProgramPath (filled from the module on first use).
+int BuildProgramFilePath(const wchar_t* name, wchar_t* out, int chars);
 
 int IsRootPath(const wchar_t* path);
 int IsExecutableExtension(const wchar_t* ext);

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "store/grid.h"
 #include "store/outlets.h"
 

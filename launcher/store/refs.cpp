@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include "core/state.h"
+#include "state.h"
 #include "store/history.h"
 #include "store/hotkeys.h"
 #include "store/items.h"

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "resources/resource.h"
 #include "store/backup.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "render/design.h"
 #include "store/datafolder.h"
 #include "store/ini.h"

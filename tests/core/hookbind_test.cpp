@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/state.h"
+#include "state.h"
 #include "resources/resource.h"
 #include "support/message_recorder.h"
 #include "support/test_support.h"

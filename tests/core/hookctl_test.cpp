@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/hookbind.h"
-#include "core/state.h"
+#include "state.h"
 #include "store/settings.h"
 #include "support/test_support.h"
 

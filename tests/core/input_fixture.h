@@ -10,7 +10,7 @@
 #include "core/eventlists.h"
 #include "core/input.h"
 #include "core/menucmd.h"
-#include "core/state.h"
+#include "state.h"
 #include "store/grid.h"
 #include "store/items.h"
 #include "store/lists.h"

@@ -10,7 +10,7 @@
 
 #include "core/iteminfo.h"
 #include "core/shortcut.h"
-#include "core/state.h"
+#include "state.h"
 #include "store/items.h"
 #include "store/lists.h"
 #include "support/test_support.h"

@@ -11,7 +11,7 @@
 
 #include "core/launch.h"
 #include "core/procwatch.h"
-#include "core/state.h"
+#include "state.h"
 #include "store/items.h"
 #include "store/outlets.h"
 #include "support/test_support.h"

@@ -8,7 +8,7 @@
 #include "core/shellhelp.h"
 #include "core/showhide.h"
 #include "core/startup.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/switches.h"
 #include "core/hookbind.h"
 #include "resources/resource.h"

@@ -9,7 +9,7 @@
 #include "core/launch.h"
 #include "core/procwatch.h"
 #include "core/startup.h"
-#include "core/state.h"
+#include "state.h"
 #include "core_child.h"
 #include "store/items.h"
 #include "store/outlets.h"

@@ -10,7 +10,7 @@
 
 #include "core/shellhelp.h"
 #include "core/startup.h"
-#include "core/state.h"
+#include "state.h"
 #include "support/test_support.h"
 
 namespace {

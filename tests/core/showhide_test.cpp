@@ -9,7 +9,7 @@
 #include "core/hookctl.h"
 #include "core/mainwnd.h"
 #include "core/startup.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/switches.h"
 #include "core/ticker.h"
 #include "render/design.h"

@@ -6,7 +6,7 @@
 
 #include "core/mainwnd.h"
 #include "core/showhide.h"
-#include "core/state.h"
+#include "state.h"
 #include "store/lists.h"
 #include "core_child.h"
 #include "support/test_support.h"
@@ -150,16 +150,6 @@ TEST(ApplyStartOptions, AskAndDelay) {
   QueryPerformanceCounter(&t0);
   ApplyStartOptions(L"/d-5000", SO_DELAY, nullptr);
   EXPECT_LT(elapsedMs(), 100);
-}
-
-TEST(BuildProgramFilePath, JoinsWithTheProgramFolder) {
-  AppState saved = g_App;
-  lstrcpyW(g_App.ProgramPath, L"C:\\Programs\\Vantrel\\Vantrel.exe");
-  wchar_t out[64];
-  ASSERT_EQ(1, BuildProgramFilePath(L"VnHook.dll", out, 64));
-  EXPECT_STREQ(L"C:\\Programs\\Vantrel\\VnHook.dll", out);
-  EXPECT_EQ(0, BuildProgramFilePath(L"Languages\\A-very-long-library-name.dll", out, 40));
-  g_App = saved;
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/mainwnd.h"
-#include "core/state.h"
+#include "state.h"
 
 namespace {
 

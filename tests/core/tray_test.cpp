@@ -5,7 +5,7 @@
 #include <commctrl.h>
 
 #include "core/mainwnd.h"
-#include "core/state.h"
+#include "state.h"
 #include "core/ticker.h"
 #include "resources/resource.h"
 #include "core_child.h"

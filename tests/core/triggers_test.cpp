@@ -8,7 +8,7 @@
 #include "core/eventlists.h"
 #include "core/hookbind.h"
 #include "core/hookctl.h"
-#include "core/state.h"
+#include "state.h"
 #include "store/items.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/startup.h"
-#include "core/state.h"
+#include "state.h"
 #include "core_child.h"
 
 namespace {

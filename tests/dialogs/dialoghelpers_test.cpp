@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "resources/resource.h"
 #include "support/message_recorder.h"
 #include "support/test_support.h"

@@ -1,6 +1,7 @@
 # End-to-end tests: the built Vantrel.exe copied into temporary program
 # folders and driven by e2e_tests (messages, second starts) under Xvfb.
-add_executable(e2e_tests ${CMAKE_SOURCE_DIR}/tests/e2e/launcher_e2e_test.cpp)
+file(GLOB VN_E2E_SRC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.cpp)
+add_executable(e2e_tests ${VN_E2E_SRC})
 target_link_libraries(e2e_tests PRIVATE vntestsupport GTest::gtest_main)
 target_link_options(e2e_tests PRIVATE -static)
 target_compile_definitions(e2e_tests PRIVATE VN_BUILD_DIR=L"Z:${CMAKE_BINARY_DIR}")

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/state.h"
+#include "state.h"
 #include "render/draw.h"
 #include "store/items.h"
 #include "support/canvas.h"

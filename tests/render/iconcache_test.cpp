@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/iteminfo.h"
-#include "core/state.h"
+#include "state.h"
 #include "render/icon_fixture.h"
 #include "render/iconcache.h"
 #include "store/items.h"

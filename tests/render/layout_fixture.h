@@ -11,7 +11,7 @@
 
 #include "core/mainwnd.h"
 #include "core/startup.h"
-#include "core/state.h"
+#include "state.h"
 #include "dialogs/dialoghelpers.h"
 #include "render/layout.h"
 #include "render/skin.h"

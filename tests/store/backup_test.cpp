@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "core/state.h"
+#include "state.h"
 #include "resources/resource.h"
 #include "store/backup.h"
 #include "store/items.h"

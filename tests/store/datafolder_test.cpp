@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "store/datafolder.h"
 #include "support/test_support.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "store/designfile.h"
 #include "store/datafolder.h"
 #include "support/message_recorder.h"

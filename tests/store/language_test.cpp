@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/state.h"
+#include "state.h"
 #include "support/test_support.h"
 
 namespace {

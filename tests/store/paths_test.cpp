@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "store/paths.h"
 #include "support/test_support.h"
 
@@ -328,6 +328,14 @@ TEST(WideBuffer, GrowKeepsTextAndZeroFills) {
   EXPECT_STREQ(holder.Buffer, L"ab");
   HeapFree(GetProcessHeap(), 0, holder.Buffer);
   EXPECT_EQ(GrowWideBuffer(nullptr, 4), 0);
+}
+
+TEST_F(ProgramPathTest, BuildProgramFilePathJoinsWithTheProgramFolder) {
+  SetProgram(L"C:\\Programs\\Vantrel\\Vantrel.exe");
+  wchar_t out[64];
+  ASSERT_EQ(1, BuildProgramFilePath(L"VnHook.dll", out, 64));
+  EXPECT_STREQ(L"C:\\Programs\\Vantrel\\VnHook.dll", out);
+  EXPECT_EQ(0, BuildProgramFilePath(L"Languages\\A-very-long-library-name.dll", out, 40));
 }
 
 }  // namespace

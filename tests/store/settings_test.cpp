@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "resources/resource.h"
 #include "store/backup.h"
 #include "store/ini.h"

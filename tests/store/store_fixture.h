@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/state.h"
+#include "state.h"
 #include "store/items.h"
 
 // What the store called outside itself, in order ("SavePages", "Msg 664: Up

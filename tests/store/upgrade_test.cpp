@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/state.h"
+#include "state.h"
 #include "render/design.h"
 #include "resources/resource.h"
 #include "store/items.h"

@@ -1,6 +1,6 @@
 #include "support/message_recorder.h"
 
-#include "core/state.h"
+#include "state.h"
 
 static MessageRecorder* g_messageRecorder;
 static FileDialogRecorder* g_fileDialogRecorder;

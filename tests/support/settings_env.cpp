@@ -1,6 +1,6 @@
 #include "support/settings_env.h"
 
-#include "core/state.h"
+#include "state.h"
 #include "store/backup.h"
 #include "store/ini.h"
 #include "store/lists.h"

@@ -1,3 +1,0 @@
-#include "core/state.h"
-
-AppState g_App;
