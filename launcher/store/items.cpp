@@ -20,14 +20,16 @@
 // ---------------------------------------------------------------------------
 // Allocation and messages
 
+int (*g_StoreFailAllocation)();
+
 void* StoreAlloc(size_t bytes) {
-  if (g_StoreOutlets.FailAllocation && g_StoreOutlets.FailAllocation()) return nullptr;
+  if (g_StoreFailAllocation && g_StoreFailAllocation()) return nullptr;
   return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes ? bytes : 1);
 }
 
 void* StoreReAlloc(void* block, size_t bytes) {
   if (!block) return StoreAlloc(bytes);
-  if (g_StoreOutlets.FailAllocation && g_StoreOutlets.FailAllocation()) return nullptr;
+  if (g_StoreFailAllocation && g_StoreFailAllocation()) return nullptr;
   return HeapReAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, block, bytes ? bytes : 1);
 }
 

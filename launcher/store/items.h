@@ -267,6 +267,9 @@ struct ItemStore {
 
 // Store allocations (process heap, zero-filled); null on failure.
 void* StoreAlloc(size_t bytes);
+// Fault injection for tests: nonzero makes the next store allocation fail.
+// Always empty in the program.
+extern int (*g_StoreFailAllocation)();
 void* StoreReAlloc(void* block, size_t bytes);
 void StoreFree(void* block);
 wchar_t* StoreDupString(const wchar_t* text);

@@ -31,8 +31,6 @@ struct StoreOutlets {
   void (*OpenItemProperties)(ButtonInfo* button);       // command 40041
   void (*ClassifyItemTarget)(ButtonInfo* button, int mode);
   void (*GetItemIcon)(ButtonInfo* button);
-  // Test seam: nonzero makes the next store allocation fail.
-  int (*FailAllocation)();
 };
 
 extern StoreOutlets g_StoreOutlets;

@@ -65,7 +65,7 @@ class LayoutFixture : public ::testing::Test {
     g_App.Store.PageCount = 0;
     g_LayoutSeams = savedSeams_;
     g_DialogSeams = savedDialogs_;
-    g_StoreOutlets.FailAllocation = nullptr;
+    g_StoreFailAllocation = nullptr;
     g_App.Layout = LayoutState{};
     g_App.Skin = SkinSettings{};
   }

@@ -232,7 +232,7 @@ TEST_F(LayoutTest, FailedAllocationKeepsTheOldTables) {
   RECT* tabs = g_App.Layout.TabRects;
   RECT* cells = g_App.Layout.CellRects;
   RECT first = cells[0];
-  g_StoreOutlets.FailAllocation = [] { return 1; };
+  g_StoreFailAllocation = [] { return 1; };
   // The widths array cannot be made: the strip measures 0, no tabs are laid out.
   CalcMainWindowLayout();
   EXPECT_EQ(LayoutTabs(), 0);

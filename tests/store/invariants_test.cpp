@@ -64,10 +64,6 @@ StoreOutlets RecordingOutlets() {
     g_Log.WatchRemoved.push_back(b);
     Record("RemoveWatchEntries");
   };
-  o.FailAllocation = [] {
-    if (g_Log.FailAfter < 0) return 0;
-    return g_Log.FailAfter-- == 0 ? 1 : 0;
-  };
   return o;
 }
 
@@ -191,6 +187,10 @@ void StoreTest::SetUp() {
   ClearItemStore();
   g_Log = OutletLog();
   g_StoreOutlets = RecordingOutlets();
+  g_StoreFailAllocation = [] {
+    if (g_Log.FailAfter < 0) return 0;
+    return g_Log.FailAfter-- == 0 ? 1 : 0;
+  };
   savedMessageBox_ = g_DialogSeams.MessageBoxFn;
   g_DialogSeams.MessageBoxFn = [](HWND, int id, const wchar_t* text, const wchar_t*, UINT flags) {
     Record("Msg " + std::to_string(id) + " " + std::to_string(flags) + ": " + Narrow(text));
@@ -211,6 +211,7 @@ void StoreTest::SetUp() {
 void StoreTest::TearDown() {
   EXPECT_EQ("", CheckStoreInvariants());
   g_StoreOutlets = StoreOutlets();
+  g_StoreFailAllocation = nullptr;
   g_DialogSeams.MessageBoxFn = savedMessageBox_;
   ClearItemStore();
 }
