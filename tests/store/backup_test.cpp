@@ -70,12 +70,17 @@ TEST(FirstRun, WritesTheDefaultsOfANewInstallation) {
   EXPECT_EQ(0x14065u, g_App.Store.PageButtons[0][4]->Type);
   EXPECT_EQ(10, g_App.Store.Refs.MaxMemories);
   ASSERT_NE(nullptr, g_App.Store.Refs.History);
+  // Corners get their least margin from the start, not only once read back.
+  for (int t = 0; t < 4; t++) {
+    EXPECT_EQ(1, S().EdgeMargins[t].cx) << t;
+    EXPECT_EQ(1, S().EdgeMargins[t].cy) << t;
+  }
+  EXPECT_EQ(0, S().EdgeMargins[4].cx);
   std::string written = env.Bytes(L"Vantrel.ini");
   ASSERT_EQ(1, ReadSettings());
   EXPECT_EQ(written, env.Bytes(L"Vantrel.ini"));
   EXPECT_EQ(5, g_App.Store.Pages[0].Count);
   EXPECT_EQ(0x221, S().Keyboard[0]);
-  // Corners get their least margin on reading.
   EXPECT_EQ(1, S().EdgeMargins[0].cx);
 }
 
