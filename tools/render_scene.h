@@ -18,6 +18,7 @@
 #include "store/items.h"
 #include "store/lists.h"
 #include "store/settings.h"
+#include "tools/bmpfile.h"
 
 struct RenderScene {
   int Pages = 1;        // pages P1..Pn
@@ -110,19 +111,7 @@ inline int WriteBackBufferBmp(const wchar_t* path) {
   int ok = GetDIBits(b.Dc, b.Bitmap, 0, b.Height, px, &bi, DIB_RGB_COLORS) == b.Height;
   // The back buffer carries no alpha in the classic look: make it opaque.
   for (DWORD i = 3; i < bytes; i += 4) px[i] = 0xFF;
-  HANDLE f = ok ? CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr) : INVALID_HANDLE_VALUE;
-  if (f != INVALID_HANDLE_VALUE) {
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-    fh.bfSize = fh.bfOffBits + bytes;
-    DWORD n;
-    ok = WriteFile(f, &fh, sizeof fh, &n, nullptr) && WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr) &&
-         WriteFile(f, px, bytes, &n, nullptr);
-    CloseHandle(f);
-  } else {
-    ok = 0;
-  }
+  ok = ok && WriteBmpFile(path, px, b.Width, b.Height);
   HeapFree(GetProcessHeap(), 0, px);
   return ok;
 }

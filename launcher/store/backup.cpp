@@ -325,6 +325,8 @@ int BuildDefaultPages() {
   References& r = st.Refs;
   r.EdgeAssignment[1] = 0x00010004;
   r.EdgeAssignment[3] = 0xFFFFFFFF;
+  // Else the corner edges stay out of reach until the file is read again.
+  RaiseCornerMargins();
   r.MousePlaceMask[25] = 0x400;
   r.MouseTargets[25][10] = MouseTarget{LIST_NONE, LIST_NONE};
   for (CircleGestureSettings& c : r.Circle) {

@@ -341,9 +341,23 @@ int WriteDesignPages(IniFile* file, const wchar_t* path, PageDesign* const* page
   return ok && closed;
 }
 
-// The pages' own designs join these once the item store's pages carry them.
-int ReadDesign(const wchar_t* path, int keepSearchWindow) {
-  return ReadDesignPages(path, keepSearchWindow, nullptr, 0);
+// The designs of the item store's pages, in page order.
+static int CollectPageDesigns(PageDesign** out) {
+  ItemStore& st = g_App.Store;
+  int count = st.Pages && st.PageCount > 0 ? st.PageCount : 0;
+  if (count > kMaxPages) count = kMaxPages;
+  for (int i = 0; i < count; i++) out[i] = &st.Pages[i].Design;
+  return count;
 }
 
-int WriteDesign(IniFile* file, const wchar_t* path) { return WriteDesignPages(file, path, nullptr, 0); }
+int ReadDesign(const wchar_t* path, int keepSearchWindow) {
+  PageDesign* pages[kMaxPages];
+  int count = CollectPageDesigns(pages);
+  return ReadDesignPages(path, keepSearchWindow, pages, count);
+}
+
+int WriteDesign(IniFile* file, const wchar_t* path) {
+  PageDesign* pages[kMaxPages];
+  int count = CollectPageDesigns(pages);
+  return WriteDesignPages(file, path, pages, count);
+}

@@ -180,6 +180,9 @@ int ReadPageSections(const wchar_t* text) {
   st.PageButtons = static_cast<ButtonInfo***>(StoreAlloc(count * sizeof(ButtonInfo**)));
   if (!st.Pages || !st.PageButtons) return OutOfMemory();
   st.PageCount = count;
+  // The design file is read later and may not describe every page (one
+  // written before it carried the pages does not): such a page keeps these.
+  for (int p = 0; p < count; p++) InitPageDesign(&st.Pages[p].Design);
 
   // Every header after [Pages] once; the searches below walk this list.
   std::vector<IniHeader> hs;

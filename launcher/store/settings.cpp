@@ -435,6 +435,15 @@ static void ReadMouse(const wchar_t* text) {
   s.ForceShutdown = keys.Dec(L"ForceShutdown");
 }
 
+void RaiseCornerMargins() {
+  // Corners need at least one pixel to be reachable.
+  for (int t = 0; t < 4; t++) {
+    EdgeRange& m = S().EdgeMargins[t];
+    if (m.cx < 1) m.cx = 1;
+    if (m.cy < 1) m.cy = 1;
+  }
+}
+
 static void ReadEdgesAndActions(const wchar_t* text) {
   SettingsState& s = S();
   References& r = Refs();
@@ -445,12 +454,8 @@ static void ReadEdgesAndActions(const wchar_t* text) {
     EdgeRange& m = s.EdgeMargins[t];
     m.cx = keys.Dec(L"Range%02u", t * 10 + 1);
     m.cy = keys.Dec(L"Range%02u", t * 10 + 2);
-    // Corners need at least one pixel to be reachable.
-    if (t < 4) {
-      if (m.cx < 1) m.cx = 1;
-      if (m.cy < 1) m.cy = 1;
-    }
   }
+  RaiseCornerMargins();
 
   memset(r.MousePlaceMask, 0, sizeof r.MousePlaceMask);
   memset(r.MouseTargets, 0, sizeof r.MouseTargets);

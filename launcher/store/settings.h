@@ -156,6 +156,9 @@ int SavePages(IniFile* file);
 // The values the settings hold before any file is read (also what a first
 // run keeps); frees what the settings owned.
 void ResetSettings();
+// The four corner edge types get a margin of at least one pixel each way,
+// as reading the file gives them.
+void RaiseCornerMargins();
 // Hands the item store the settings it keeps a copy of (Option1, the
 // child-menu icon size).
 void SyncStoreSettings();

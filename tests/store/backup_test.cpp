@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
+#include <string.h>
 
 #include <string>
 #include <thread>
@@ -70,13 +71,52 @@ TEST(FirstRun, WritesTheDefaultsOfANewInstallation) {
   EXPECT_EQ(0x14065u, g_App.Store.PageButtons[0][4]->Type);
   EXPECT_EQ(10, g_App.Store.Refs.MaxMemories);
   ASSERT_NE(nullptr, g_App.Store.Refs.History);
+  // Corners get their least margin from the start, not only once read back.
+  for (int t = 0; t < 4; t++) {
+    EXPECT_EQ(1, S().EdgeMargins[t].cx) << t;
+    EXPECT_EQ(1, S().EdgeMargins[t].cy) << t;
+  }
+  EXPECT_EQ(0, S().EdgeMargins[4].cx);
   std::string written = env.Bytes(L"Vantrel.ini");
   ASSERT_EQ(1, ReadSettings());
   EXPECT_EQ(written, env.Bytes(L"Vantrel.ini"));
   EXPECT_EQ(5, g_App.Store.Pages[0].Count);
   EXPECT_EQ(0x221, S().Keyboard[0]);
-  // Corners get their least margin on reading.
   EXPECT_EQ(1, S().EdgeMargins[0].cx);
+}
+
+// The default pages' design is part of what a first run writes, so that the
+// next start draws the pages as the first one did and rewrites nothing.
+TEST(FirstRun, TheDefaultPageDesignIsWrittenAndReadBack) {
+  SettingsEnv env;
+  ASSERT_EQ(1, ReadSettings());
+  PageDesign def = {};
+  InitPageDesign(&def);
+  EXPECT_EQ(0xFFFFFFu, def.Sets[PD_BUTTONN].BG1);
+  std::wstring design = env.Text(L"Design.ini");
+  size_t at = design.find(L"\r\n[PageDefault]\r\n");
+  ASSERT_NE(std::wstring::npos, at);
+  for (const wchar_t* page : {L"\r\n[Page000]\r\n", L"\r\n[Page001]\r\n", L"\r\n[Page002]\r\n"}) {
+    size_t next = design.find(page, at + 1);
+    ASSERT_NE(std::wstring::npos, next);
+    at = next;
+  }
+  EXPECT_EQ(std::wstring::npos, design.find(L"[Page003]"));
+
+  std::string settings = env.Bytes(L"Vantrel.ini"), designBytes = env.Bytes(L"Design.ini");
+  for (int start = 2; start <= 3; start++) {
+    SCOPED_TRACE(start);
+    ItemStore& st = g_App.Store;
+    for (int i = 0; i < st.PageCount; i++) memset(&st.Pages[i].Design, 0, sizeof(PageDesign));
+    ASSERT_EQ(1, ReadSettings());
+    ASSERT_EQ(3, st.PageCount);
+    for (int i = 0; i < 3; i++) EXPECT_EQ(0, memcmp(&def, &st.Pages[i].Design, sizeof def)) << "page " << i;
+    // Saving what was read changes neither file.
+    ASSERT_EQ(1, WriteSettings(nullptr, 0));
+    EXPECT_EQ(settings, env.Bytes(L"Vantrel.ini"));
+    EXPECT_EQ(designBytes, env.Bytes(L"Design.ini"));
+  }
+  EXPECT_TRUE(env.Messages.Calls.empty());
 }
 
 TEST(FirstRun, WarnsOnceAboutAnEarlierBackupFile) {

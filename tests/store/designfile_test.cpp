@@ -4,9 +4,13 @@
 #include <vector>
 
 #include "state.h"
+#include "store/backup.h"
 #include "store/designfile.h"
 #include "store/datafolder.h"
+#include "store/lists.h"
+#include "store/settings.h"
 #include "support/message_recorder.h"
+#include "support/settings_env.h"
 #include "support/test_support.h"
 
 namespace {
@@ -203,9 +207,6 @@ TEST_F(DesignFileTest, NullPathUsesDesignIniThenTheSettingsFile) {
   EXPECT_EQ(g_App.Design.ViewMode[0].ButtonNumX, 7);
   EXPECT_STREQ(g_App.SkinName, L"");
 
-  // ReadDesign and WriteDesign take no pages of their own.
-  ASSERT_EQ(WriteDesign(nullptr, nullptr), 1);
-  ASSERT_EQ(ReadDesign(nullptr, 1), 1);
 }
 
 TEST_F(DesignFileTest, AppendedToASettingsFileAfterItsOwnSections) {
@@ -648,6 +649,209 @@ TEST_F(DesignFileTest, AnUnusableTargetReportsOnlyForTheDataFolder) {
   ASSERT_EQ(messages.Calls.size(), 1u);
   EXPECT_EQ(messages.Calls[0].Id, 655);
   EXPECT_EQ(messages.Calls[0].Flags & MB_ICONMASK, (UINT)MB_ICONERROR);
+}
+
+// ---- the item store's pages ----
+
+// A design no default has: every value of every set depends on seed and set.
+PageDesign SeededDesign(UINT seed) {
+  PageDesign d;
+  for (UINT i = 0; i < PD_COUNT; i++) {
+    UINT k = seed * 16 + i;
+    d.Sets[i] = DesignColors{0x100 + k, 0x010101u * k, 0x808080u ^ k, 0x00FF00u + k, k,
+                             0x202020u + k, 0xFFFF00u - k, (int)(200 - i), (int)(2 + i), (int)(i % 3)};
+  }
+  return d;
+}
+
+bool SameDesign(const PageDesign& a, const PageDesign& b) { return memcmp(&a, &b, sizeof a) == 0; }
+
+PageDesign DefaultDesign() {
+  PageDesign d = {};
+  InitPageDesign(&d);
+  return d;
+}
+
+// Headers of a UTF-16 design text from `from` on, in order, up to the next
+// header that begins with "[Page".
+std::vector<std::wstring> SectionsAfter(const std::wstring& text, size_t from) {
+  std::vector<std::wstring> out;
+  for (size_t at = text.find(L"\r\n[", from); at != std::wstring::npos; at = text.find(L"\r\n[", at + 1)) {
+    size_t end = text.find(L']', at);
+    std::wstring name = text.substr(at + 3, end - at - 3);
+    if (at > from + 2 && name.compare(0, 4, L"Page") == 0) break;
+    out.push_back(name);
+  }
+  return out;
+}
+
+// The store's pages carry their own designs to every file that holds the
+// design, and back: Design.ini of the data folder, a backup (settings and
+// design in one file, restored as Vantrel.ini with no Design.ini beside it)
+// and an export of the design alone.
+TEST(StorePageDesigns, RoundTripThroughEveryFileThatCarriesThem) {
+  enum Carrier { DESIGN_INI, BACKUP, DESIGN_EXPORT };
+  for (Carrier carrier : {DESIGN_INI, BACKUP, DESIGN_EXPORT}) {
+    SCOPED_TRACE(carrier);
+    SettingsEnv env;
+    ASSERT_EQ(1, ReadSettings());  // a first run: three pages
+    ASSERT_EQ(3, AddPage(L"Four"));
+    ItemStore& st = g_App.Store;
+    for (int i = 0; i < st.PageCount; i++) st.Pages[i].Design = SeededDesign(i + 1);
+    g_App.Design.PageDefault = SeededDesign(9);
+
+    std::wstring other = env.File(L"carried.ini");
+    switch (carrier) {
+      case DESIGN_INI:
+        ASSERT_EQ(1, WriteSettings(nullptr, 0));
+        other = env.File(L"Design.ini");
+        break;
+      case BACKUP:
+        ASSERT_EQ(1, WriteSettings(other.c_str(), 0));
+        ASSERT_TRUE(DeleteFileW(env.File(L"Design.ini").c_str()));
+        ASSERT_TRUE(CopyFileW(other.c_str(), env.File(L"Vantrel.ini").c_str(), FALSE));
+        break;
+      case DESIGN_EXPORT:
+        ASSERT_EQ(1, ExportSettingsTo(other.c_str(), EXPORT_DESIGN));
+        break;
+    }
+
+    // [PageDefault], then one group of the six colour sets per page, in page order.
+    std::wstring text = Utf16Text(ReadFileBytes(other));
+    size_t at = text.find(L"\r\n[PageDefault]\r\n");
+    ASSERT_NE(at, std::wstring::npos);
+    const std::vector<std::wstring> sets = {L"PageDefault", L"TabN", L"TabH", L"TabS", L"ButtonN", L"ButtonH",
+                                            L"ButtonD"};
+    EXPECT_TRUE(SectionsAfter(text, at) == sets);
+    for (int i = 0; i < 4; i++) {
+      wchar_t header[16];
+      wsprintfW(header, L"\r\n[Page%03d]\r\n", i);
+      size_t page = text.find(header, at);
+      ASSERT_NE(page, std::wstring::npos) << i;
+      std::vector<std::wstring> want = sets;
+      want[0] = header + 3;
+      want[0].resize(7);
+      EXPECT_TRUE(SectionsAfter(text, page) == want) << i;
+      at = page;
+    }
+    EXPECT_EQ(text.find(L"[Page004]", at), std::wstring::npos);
+
+    // Read back over pages that hold something else.
+    if (carrier == DESIGN_EXPORT) {
+      for (int i = 0; i < st.PageCount; i++) st.Pages[i].Design = DefaultDesign();
+      g_App.Design.PageDefault = DefaultDesign();
+      EXPECT_EQ(1, ReadDesign(other.c_str(), 1));
+    } else {
+      ASSERT_EQ(1, ReadSettings());
+    }
+    ASSERT_EQ(4, st.PageCount);
+    for (int i = 0; i < 4; i++) EXPECT_TRUE(SameDesign(st.Pages[i].Design, SeededDesign(i + 1))) << i;
+    EXPECT_TRUE(SameDesign(g_App.Design.PageDefault, SeededDesign(9)));
+    EXPECT_TRUE(env.Messages.Calls.empty());
+  }
+}
+
+// Replaces `from` by `to` inside the group of page section `page` (-1:
+// [PageDefault]) of a design text; empty when it is not there.
+std::wstring EditPageGroup(std::wstring text, int page, const std::wstring& from, const std::wstring& to) {
+  wchar_t header[16];
+  if (page < 0)
+    lstrcpyW(header, L"[PageDefault]");
+  else
+    wsprintfW(header, L"[Page%03d]", page);
+  size_t start = text.find(header);
+  if (start == std::wstring::npos) return L"";
+  size_t end = text.find(L"\r\n[Page", start + 1);
+  size_t at = text.find(from, start);
+  if (at == std::wstring::npos || (end != std::wstring::npos && at > end)) return L"";
+  return text.replace(at, from.size(), to);
+}
+
+// A page design file written for three pages, then edited: what each page
+// holds after ReadDesign, and whether the file counted as complete.
+TEST(StorePageDesigns, MissingOldAndIncompletePageSections) {
+  SettingsEnv env;
+  for (int i = 0; i < 3; i++) ASSERT_EQ(i, AddPage(L"P"));
+  ItemStore& st = g_App.Store;
+  for (int i = 0; i < 3; i++) st.Pages[i].Design = SeededDesign(i + 1);
+  g_App.Design.PageDefault = SeededDesign(9);
+  ASSERT_EQ(1, WriteDesign(nullptr, nullptr));
+  const std::wstring written = Utf16Text(env.Bytes(L"Design.ini"));
+  const PageDesign earlier = SeededDesign(7);
+
+  struct Edit {
+    int Page;
+    const wchar_t* From;
+    const wchar_t* To;
+  };
+  struct Case {
+    const char* Name;
+    std::vector<Edit> Edits;
+    int Result;
+    // What page p's set s holds afterwards: 'r' read from the file, 'e'
+    // the earlier value, 'n' a copy of the read button-normal set.
+    const char* Expect[3];
+    // The values read where the edits took keys out (they read as 0).
+    void (*Removed)(PageDesign* read);
+  } cases[] = {
+      {"complete", {}, 1, {"rrrrrr", "rrrrrr", "rrrrrr"}},
+      // A missing page section is not read: the page keeps its design, the
+      // next page is still found.
+      {"page 1 missing", {{1, L"[Page001]", L"[Gone001]"}}, 1, {"rrrrrr", "eeeeee", "rrrrrr"}},
+      {"page 0 missing", {{0, L"[Page000]", L"[Gone000]"}}, 1, {"eeeeee", "rrrrrr", "rrrrrr"}},
+      // Old names: no hover set of their own (incomplete), pressed copies normal.
+      {"old names",
+       {{1, L"[TabN]", L"[TabB]"},
+        {1, L"[TabH]", L"[TabBH]"},
+        {1, L"[TabS]", L"[Tab]"},
+        {1, L"[ButtonN]", L"[Button]"},
+        {1, L"[ButtonH]", L"[Other1]"},
+        {1, L"[ButtonD]", L"[Other2]"}},
+       0,
+       {"rrrrrr", "rrrren", "rrrrrr"}},
+      {"no pressed set", {{2, L"[ButtonD]", L"[Other]"}}, 1, {"rrrrrr", "rrrrrr", "rrrrrn"}},
+      // Only the hover set of the buttons decides completeness.
+      {"hover set without Pattern", {{2, L"Pattern=1\r\n\r\n[ButtonD]", L"\r\n[ButtonD]"}}, 0,
+       {"rrrrrr", "rrrrrr", "rrrrrr"}, [](PageDesign* read) { read[2].Sets[PD_BUTTONH].Pattern = 0; }},
+      {"tab set without BG1", {{0, L"BG1=", L"Other="}}, 1, {"rrrrrr", "rrrrrr", "rrrrrr"},
+       [](PageDesign* read) { read[0].Sets[PD_TABN].BG1 = 0; }},
+      {"default design incomplete", {{-1, L"[ButtonH]", L"[Other]"}}, 0, {"rrrrrr", "rrrrrr", "rrrrrr"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::wstring text = written;
+    for (const Edit& e : c.Edits) {
+      text = EditPageGroup(text, e.Page, e.From, e.To);
+      ASSERT_FALSE(text.empty());
+    }
+    ASSERT_TRUE(WriteUtf16File(env.File(L"Design.ini"), text));
+    for (int i = 0; i < 3; i++) st.Pages[i].Design = earlier;
+    EXPECT_EQ(c.Result, ReadDesign(nullptr, 0));
+    PageDesign read[3] = {SeededDesign(1), SeededDesign(2), SeededDesign(3)};
+    if (c.Removed) c.Removed(read);
+    for (int p = 0; p < 3; p++) {
+      for (int s = 0; s < PD_COUNT; s++) {
+        char how = c.Expect[p][s];
+        const DesignColors& want =
+            how == 'r' ? read[p].Sets[s] : how == 'e' ? earlier.Sets[s] : read[p].Sets[PD_BUTTONN];
+        EXPECT_EQ(0, memcmp(&st.Pages[p].Design.Sets[s], &want, sizeof want)) << "page " << p << " set " << s;
+      }
+    }
+  }
+}
+
+// Pages read from the settings file start with the default page design, so
+// a Design.ini that describes none of them (as one written before the page
+// designs were saved) leaves them drawable rather than all black.
+TEST(StorePageDesigns, PagesTheDesignFileDoesNotDescribeGetTheDefaultDesign) {
+  SettingsEnv env;
+  ASSERT_EQ(1, ReadSettings());
+  ASSERT_EQ(1, WriteDesignPages(nullptr, nullptr, nullptr, 0));
+  ASSERT_EQ(std::wstring::npos, env.Text(L"Design.ini").find(L"[Page000]"));
+  ASSERT_EQ(1, ReadSettings());
+  ASSERT_EQ(3, g_App.Store.PageCount);
+  for (int i = 0; i < 3; i++) EXPECT_TRUE(SameDesign(g_App.Store.Pages[i].Design, DefaultDesign())) << i;
+  EXPECT_EQ(0xFFFFFFu, g_App.Store.Pages[0].Design.Sets[PD_BUTTONN].BG1);
 }
 
 }  // namespace

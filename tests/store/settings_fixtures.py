@@ -402,6 +402,8 @@ def firstrun_expected():
     m["emptytrash"], m["forceshutdown"] = 1, 1
     m["edges"][1] = 0x00010004
     m["edges"][3] = 0xFFFFFFFF
+    # Corners reachable from the start, as a file read back gives them.
+    m["margins"] = [(1, 1)] * 4 + [(0, 0)] * 4
     m["actions"] = {25: (0x400, {10: (65535, 65535)})}
     m["circles"] = [(0, 7, 500, 5, 65535, 65535), (0, 7, 500, 5, 65535, 65535)]
     m["pages"] = [
