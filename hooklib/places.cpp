@@ -159,6 +159,14 @@ int FindActionPlace(const SharedHookData* d, UINT whereBits, int actionIndex, HW
   return -1;
 }
 
+BOOL SendMessageBriefly(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD_PTR* answer)
+{
+  // A hung program must not stall the mouse: the system removes a low-level
+  // hook that keeps input waiting.
+  return SendMessageTimeoutW(wnd, msg, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, 200,
+                             answer) != 0;
+}
+
 BOOL HitTestRemoteListView(HWND list, POINT pt)
 {
   if (!ScreenToClient(list, &pt))
@@ -169,28 +177,37 @@ BOOL HitTestRemoteListView(HWND list, POINT pt)
   GetWindowThreadProcessId(list, &pid);
   if (!pid)
     return TRUE;
-  const UINT onItem = LVHT_ONITEMICON | LVHT_ONITEMLABEL | LVHT_ONITEMSTATEICON;
-  if (pid == GetCurrentProcessId()) {
-    SendMessageW(list, LVM_HITTEST, 0, (LPARAM)&info);
-    return (info.flags & onItem) != 0;
-  }
-  // The list view reads the record in its own address space.
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  // The list view reads and writes the record in its own address space. Even
+  // in this process the record is not on our stack: a message that timed out
+  // may still be handled later.
+  bool own = pid == GetCurrentProcessId();
+  HANDLE process =
+      own ? GetCurrentProcess()
+          : OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
   if (!process)
     return TRUE;
+  const UINT onItem = LVHT_ONITEMICON | LVHT_ONITEMLABEL | LVHT_ONITEMSTATEICON;
   BOOL on = TRUE;
   void* remote = VirtualAllocEx(process, NULL, sizeof(info), MEM_COMMIT, PAGE_READWRITE);
   if (remote) {
+    bool sent = false, answered = false;
     SIZE_T done = 0;
     if (WriteProcessMemory(process, remote, &info, sizeof(info), &done) && done == sizeof(info)) {
-      SendMessageW(list, LVM_HITTEST, 0, (LPARAM)remote);
+      sent = true;
+      DWORD_PTR result = 0;
+      answered = SendMessageBriefly(list, LVM_HITTEST, 0, (LPARAM)remote, &result);
       LVHITTESTINFO back = {};
-      if (ReadProcessMemory(process, remote, &back, sizeof(back), &done) && done == sizeof(back))
+      if (answered && ReadProcessMemory(process, remote, &back, sizeof(back), &done) &&
+          done == sizeof(back))
         on = (back.flags & onItem) != 0;
     }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    // Unanswered, the message may still reach the list view, which then
+    // writes to the record: leave it to that process rather than free it.
+    if (!sent || answered)
+      VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   }
-  CloseHandle(process);
+  if (!own)
+    CloseHandle(process);
   return on;
 }
 

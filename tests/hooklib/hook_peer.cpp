@@ -1,25 +1,29 @@
-// A second process for the hook library tests: maps VnHook.dll from its own
-// folder, queues one admin request, tells the test it is ready and waits to
-// be let go. Exit code 0 = done; others name the step that failed.
+// A second process for the hook library tests. It maps VnHook.dll from its
+// own folder and does one thing, named by the first argument:
+//   set-and-wait READY GO a b   queue a window request (a, b), tell the test
+//                               it is ready, wait to be let go
+//   list-view READY GO HANG ms  run a list view (listhost.h)
+// Exit code 0 = done; others name the step that failed.
 #include "hooklib/vnhook.h"
+#include "hooklib/listhost.h"
 #include <stdlib.h>
 #include <wchar.h>
 
-int wmain(int argc, wchar_t** argv)
+static HMODULE LoadHookLibrary()
 {
-  if (argc != 6 || wcscmp(argv[1], L"set-and-wait") != 0)
-    return 1;
   wchar_t path[MAX_PATH];
   DWORD n = GetModuleFileNameW(NULL, path, MAX_PATH);
   if (!n || n >= MAX_PATH)
-    return 2;
+    return NULL;
   wchar_t* slash = wcsrchr(path, L'\\');
   if (!slash)
-    return 2;
+    return NULL;
   wcscpy(slash + 1, L"VnHook.dll");
-  HMODULE lib = LoadLibraryW(path);
-  if (!lib)
-    return 3;
+  return LoadLibraryW(path);
+}
+
+static int SetAndWait(HMODULE lib, wchar_t** argv)
+{
   VnSetAdminReqFn set = (VnSetAdminReqFn)GetProcAddress(lib, "_VnSetAdminReq");
   if (!set)
     return 4;
@@ -32,4 +36,29 @@ int wmain(int argc, wchar_t** argv)
   DWORD r = WaitForSingleObject(go, 10000);
   FreeLibrary(lib);
   return r == WAIT_OBJECT_0 ? 0 : 6;
+}
+
+static int ListView(wchar_t** argv)
+{
+  HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]);
+  HANDLE go = OpenEventW(SYNCHRONIZE, FALSE, argv[3]);
+  HANDLE hang = OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, argv[4]);
+  if (!ready || !go || !hang)
+    return 4;
+  return RunListHost(ready, go, hang, (DWORD)wcstoul(argv[5], NULL, 0));
+}
+
+int wmain(int argc, wchar_t** argv)
+{
+  if (argc < 2)
+    return 1;
+  const wchar_t* mode = argv[1];
+  if (!wcscmp(mode, L"list-view"))
+    return argc == 6 ? ListView(argv) : 1;
+  HMODULE lib = LoadHookLibrary();
+  if (!lib)
+    return 3;
+  if (!wcscmp(mode, L"set-and-wait") && argc == 6)
+    return SetAndWait(lib, argv);
+  return 1;
 }

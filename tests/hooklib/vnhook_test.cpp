@@ -2,19 +2,12 @@
 // injected keys, and the shared section seen by a second process.
 #include "hooklib/vnhook.h"
 #include "hooklib/adminring.h"
+#include "hooklib/peer.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::wstring BuildFolderFile(const wchar_t* name)
-{
-  wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(NULL, path, MAX_PATH);
-  std::wstring s(path, n);
-  return s.substr(0, s.rfind(L'\\') + 1) + name;
-}
 
 // The library, loaded for one test and unloaded after it.
 struct HookLibrary {
@@ -229,21 +222,14 @@ TEST(VnHookDll, AdminRingOutlivesTheProcessThatMadeTheMutex)
   HANDLE go = CreateEventW(NULL, TRUE, FALSE, L"VnHookTestPeerGo");
   ASSERT_NE(nullptr, ready);
   ASSERT_NE(nullptr, go);
-  std::wstring cmd = L"\"" + BuildFolderFile(L"hook_peer.exe") +
-                     L"\" set-and-wait VnHookTestPeerReady VnHookTestPeerGo 0x12340 7";
-  STARTUPINFOW si = {sizeof(si)};
-  PROCESS_INFORMATION pi = {};
-  ASSERT_TRUE(CreateProcessW(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
-  HANDLE both[2] = {ready, pi.hProcess};
+  Peer peer;
+  ASSERT_TRUE(peer.Start(L"set-and-wait VnHookTestPeerReady VnHookTestPeerGo 0x12340 7"));
+  HANDLE both[2] = {ready, peer.pi.hProcess};
   DWORD w = WaitForMultipleObjects(2, both, FALSE, 20000);
 
   HookLibrary lib;
   SetEvent(go);
-  WaitForSingleObject(pi.hProcess, 20000);
-  DWORD code = 99;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  DWORD code = peer.Wait(20000);
   CloseHandle(ready);
   CloseHandle(go);
   ASSERT_EQ(WAIT_OBJECT_0, w) << "peer did not get ready";
