@@ -11,7 +11,7 @@ set(VN_HOOKCORE_SRC
     ${CMAKE_SOURCE_DIR}/hooklib/settings.cpp)
 add_library(vnhookcore STATIC ${VN_HOOKCORE_SRC})
 target_include_directories(vnhookcore PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(vnhookcore PUBLIC user32 advapi32 ole32 oleaut32)
+target_link_libraries(vnhookcore PUBLIC user32 advapi32)
 
 # The .def gives the exports their undecorated names on x86 too.
 add_library(VnHook SHARED ${CMAKE_SOURCE_DIR}/hooklib/vnhook.cpp

@@ -238,27 +238,43 @@ static const IID kIidUiAutomation = {
     0x30CBE57D, 0xD9D0, 0x452A, {0xAB, 0x13, 0x7A, 0xC5, 0xAC, 0x48, 0x25, 0xEE}};
 static const int kUiaClassNameProperty = 30012;
 
+// COM is loaded only when a click needs it: the library runs inside every
+// program on the desktop, and most of them never use COM. Once loaded it
+// stays, as it would for any other user of it in that process.
+static FARPROC ComCall(const wchar_t* dll, const char* name)
+{
+  HMODULE module = GetModuleHandleW(dll);
+  if (!module)
+    module = LoadLibraryW(dll);
+  return module ? GetProcAddress(module, name) : NULL;
+}
+
 BOOL IsItemsViewBackgroundAt(POINT pt)
 {
-  if (FAILED(CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+  auto coInitializeEx = (decltype(&CoInitializeEx))ComCall(L"ole32.dll", "CoInitializeEx");
+  auto coUninitialize = (decltype(&CoUninitialize))ComCall(L"ole32.dll", "CoUninitialize");
+  auto coCreateInstance = (decltype(&CoCreateInstance))ComCall(L"ole32.dll", "CoCreateInstance");
+  auto variantClear = (decltype(&VariantClear))ComCall(L"oleaut32.dll", "VariantClear");
+  if (!coInitializeEx || !coUninitialize || !coCreateInstance || !variantClear)
+    return FALSE;
+  if (FAILED(coInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
     return FALSE;
   BOOL background = FALSE;
   VnUiAutomation* uia = NULL;
   // Systems without UI Automation (older ones, Wine) fail here: no place.
-  if (SUCCEEDED(CoCreateInstance(kClsidUiAutomation, NULL, CLSCTX_INPROC_SERVER, kIidUiAutomation,
+  if (SUCCEEDED(coCreateInstance(kClsidUiAutomation, NULL, CLSCTX_INPROC_SERVER, kIidUiAutomation,
                                  (void**)&uia)) && uia) {
     VnUiaElement* element = NULL;
     if (SUCCEEDED(uia->ElementFromPoint(pt, &element)) && element) {
-      VARIANT v;
-      VariantInit(&v);
+      VARIANT v = {};  // VT_EMPTY
       if (SUCCEEDED(element->GetCurrentPropertyValue(kUiaClassNameProperty, &v)) &&
           v.vt == VT_BSTR && v.bstrVal)
         background = lstrcmpW(v.bstrVal, L"UIItemsView") == 0;
-      VariantClear(&v);
+      variantClear(&v);
       element->Release();
     }
     uia->Release();
   }
-  CoUninitialize();
+  coUninitialize();
   return background;
 }

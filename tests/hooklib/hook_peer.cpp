@@ -3,7 +3,10 @@
 //   set-and-wait READY GO a b   queue a window request (a, b), tell the test
 //                               it is ready, wait to be let go
 //   list-view READY GO HANG ms  run a list view (listhost.h)
-// Exit code 0 = done; others name the step that failed.
+//   com-on-demand               map the library, then take its UI Automation
+//                               path; COM must load for that path only
+// Exit code 0 = done; others name the step that failed. The process links
+// no COM library itself.
 #include "hooklib/vnhook.h"
 #include "hooklib/listhost.h"
 #include <stdlib.h>
@@ -48,6 +51,40 @@ static int ListView(wchar_t** argv)
   return RunListHost(ready, go, hang, (DWORD)wcstoul(argv[5], NULL, 0));
 }
 
+// Shell-like windows of our own: a folder window with its view and an items
+// view, whose background test goes through UI Automation.
+static HWND MakeWindow(const wchar_t* cls, HWND parent)
+{
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(NULL);
+  wc.lpszClassName = cls;
+  RegisterClassW(&wc);
+  return CreateWindowExW(0, cls, L"", parent ? WS_CHILD : WS_POPUP, 0, 0, 100, 100, parent, NULL,
+                         wc.hInstance, NULL);
+}
+
+static int ComOnDemand(HMODULE lib)
+{
+  if (GetModuleHandleW(L"ole32.dll") || GetModuleHandleW(L"oleaut32.dll"))
+    return 10;  // mapping the library brought COM in
+  auto isExplorer = (VnIsExplorerWindowFn)GetProcAddress(lib, "_VnIsExplorerWindow");
+  if (!isExplorer)
+    return 4;
+  HWND cabinet = MakeWindow(L"CabinetWClass", NULL);
+  HWND view = MakeWindow(L"SHELLDLL_DefView", cabinet);
+  HWND items = MakeWindow(L"DirectUIHWND", view);
+  if (!items)
+    return 5;
+  // Not a real items view: whatever UI Automation says, no background.
+  if (isExplorer(items, {5, 5}, 0x800, 0) != -1)
+    return 11;
+  if (!GetModuleHandleW(L"ole32.dll"))
+    return 12;  // the UI Automation path did not run
+  DestroyWindow(cabinet);
+  return 0;
+}
+
 int wmain(int argc, wchar_t** argv)
 {
   if (argc < 2)
@@ -60,5 +97,7 @@ int wmain(int argc, wchar_t** argv)
     return 3;
   if (!wcscmp(mode, L"set-and-wait") && argc == 6)
     return SetAndWait(lib, argv);
+  if (!wcscmp(mode, L"com-on-demand"))
+    return ComOnDemand(lib);
   return 1;
 }

@@ -1,9 +1,12 @@
-// Tests of the built VnHook.dll itself: its exports, a hot key detected from
-// injected keys, and the shared section seen by a second process.
+// Tests of the built VnHook.dll itself: its exports and imports, hooks
+// installed for real, a hot key detected from injected keys, and the shared
+// section seen by second processes.
 #include "hooklib/vnhook.h"
 #include "hooklib/adminring.h"
 #include "hooklib/peer.h"
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <ctype.h>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,38 @@ TEST(VnHookDll, ExportsTheTenEntryPointsAndItsVersion)
   auto version = lib.Bind<VnGetDllVersionFn>("_VnGetDllVersion");
   ASSERT_NE(nullptr, version);
   EXPECT_EQ(0x02000100u, version());
+}
+
+// The library runs in every program that receives input: it must not bring
+// COM into them by its imports.
+TEST(VnHookDll, ImportsNoComLibraries)
+{
+  HookLibrary lib;
+  ASSERT_NE(nullptr, lib.module);
+  BYTE* base = (BYTE*)lib.module;
+  IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+  IMAGE_DATA_DIRECTORY dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  ASSERT_NE(0u, dir.VirtualAddress);
+  std::vector<std::string> dlls;
+  for (IMAGE_IMPORT_DESCRIPTOR* d = (IMAGE_IMPORT_DESCRIPTOR*)(base + dir.VirtualAddress); d->Name;
+       d++) {
+    std::string name = (const char*)(base + d->Name);
+    for (char& c : name)
+      c = (char)tolower((unsigned char)c);
+    dlls.push_back(name);
+  }
+  EXPECT_EQ(1, std::count(dlls.begin(), dlls.end(), "user32.dll"));
+  for (const char* com : {"ole32.dll", "oleaut32.dll"})
+    EXPECT_EQ(0, std::count(dlls.begin(), dlls.end(), com)) << com;
+}
+
+// A process without COM maps the library and stays without it until a click
+// needs UI Automation.
+TEST(VnHookDll, ComLoadsOnlyForTheUiAutomationPath)
+{
+  Peer peer;
+  ASSERT_TRUE(peer.Start(L"com-on-demand"));
+  EXPECT_EQ(0u, peer.Wait(20000)) << "10: COM came with the library; 12: the path did not load it";
 }
 
 TEST(VnHookDll, HooksInstallOnceAndRemove)
