@@ -27,6 +27,7 @@ HookEnv g_HookEnv = {
     RealNcHitTest,
     HitTestRemoteListView,
     IsItemsViewBackgroundAt,
+    GetCurrentThreadId,
     SetTimer,
     KillTimer,
     SetWinEventHook,

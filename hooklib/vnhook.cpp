@@ -197,6 +197,9 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
     s_module = instance;
     DisableThreadLibraryCalls(instance);
   } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+    // Timers and the menu watch call into the library: end them while it is
+    // still mapped.
+    CancelHookTimers();
     CloseAdminMutex();
   }
   return TRUE;

@@ -172,15 +172,17 @@ struct SharedHookData {
   UINT32 circleCancelButtons;
   int32_t pressCount;
   int32_t monitorCount;       // 0..64
-  UINT_PTR replayTimer;
+  // Timer and event-hook handles are only valid in the thread that made
+  // them: they are kept per process (mouse.h). These three keep their places.
+  UINT_PTR unusedReplayTimer;
   POINT lastMove;
   int32_t hotKeyLast;         // rows 0..hotKeyLast used; below 0 none
   int32_t notifyButtonUp;
   int32_t lastButtonMsg;
   int32_t replayClicks;
-  UINT_PTR menuTimer;
+  UINT_PTR unusedMenuTimer;
   HWND keyboardTarget;
-  HWINEVENTHOOK menuWatch;
+  HWINEVENTHOOK unusedMenuWatch;
   CircleTracker circleTrackers[2];
   int32_t holdBackClicks;
   DWORD lastCirclePostTick[2];
@@ -198,6 +200,9 @@ struct SharedHookData {
   // which spares the key-state queries for ordinary typing.
   UINT32 hotKeyKeyParts[256 / 32];
   AdminRequest adminRing[kAdminRingSize];
+  // Changes whenever a held-back click is held back, replayed or dropped: the
+  // replay timer of a process or thread that did not see the change stands down.
+  LONG replaySerial;
 };
 
 enum : UINT32 {

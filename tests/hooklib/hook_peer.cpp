@@ -3,6 +3,9 @@
 //   set-and-wait READY GO a b   queue a window request (a, b), tell the test
 //                               it is ready, wait to be let go
 //   list-view READY GO HANG ms  run a list view (listhost.h)
+//   unload-with-timers          let a right click and a held-back middle
+//                               click set the library's timers and menu
+//                               watch, then unload it and live on
 //   com-on-demand               map the library, then take its UI Automation
 //                               path; COM must load for that path only
 // Exit code 0 = done; others name the step that failed. The process links
@@ -23,6 +26,21 @@ static HMODULE LoadHookLibrary()
     return NULL;
   wcscpy(slash + 1, L"VnHook.dll");
   return LoadLibraryW(path);
+}
+
+// Handles the messages that came; a posted msg seen on the way is counted.
+static void Pump(DWORD ms, UINT msg = 0, int* seen = nullptr)
+{
+  DWORD start = GetTickCount();
+  do {
+    MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
+    MSG m;
+    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
+      if (msg && m.message == msg && seen)
+        ++*seen;
+      DispatchMessageW(&m);
+    }
+  } while (GetTickCount() - start < ms);
 }
 
 static int SetAndWait(HMODULE lib, wchar_t** argv)
@@ -49,6 +67,69 @@ static int ListView(wchar_t** argv)
   if (!ready || !go || !hang)
     return 4;
   return RunListHost(ready, go, hang, (DWORD)wcstoul(argv[5], NULL, 0));
+}
+
+static DWORD WINAPI SendClicks(void*)
+{
+  const DWORD flags[] = {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_MIDDLEDOWN,
+                         MOUSEEVENTF_MIDDLEUP};
+  for (DWORD f : flags) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = f;
+    SendInput(1, &in, sizeof(in));
+    Sleep(30);
+  }
+  return 0;
+}
+
+static int UnloadWithTimers(HMODULE lib)
+{
+  auto setData = (VnSetDllDataFn)GetProcAddress(lib, "_VnSetDllData");
+  auto mouse = (VnOperateMouseHookFn)GetProcAddress(lib, "_VnOperateMouseHook");
+  if (!setData || !mouse)
+    return 4;
+  // Action 1 (right click) closes menus: a timer and an event hook. Action 27
+  // (middle double click) with hold-back: a lone middle click waits on a
+  // replay timer.
+  UINT32 where[kMouseSettingCount] = {};
+  where[1] = 1;
+  where[27] = 1;
+  setData(DLLDATA_MOUSE, where, NULL);
+  UINT32 options[kOptionWordCount] = {0x20000};
+  setData(DLLDATA_OPTIONS, options, NULL);
+  HWND wnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+  if (!mouse(HOOKOP_INSTALL, wnd, TRUE))
+    return 5;
+  // Low-level hooks run on this thread: pump while the clicks go out, and
+  // unload well before the timers (500 ms) come due.
+  HANDLE sender = CreateThread(NULL, 0, SendClicks, NULL, 0, NULL);
+  int actions = 0;
+  while (sender && MsgWaitForMultipleObjects(1, &sender, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+    Pump(0, WMA_MOUSEACTION, &actions);
+  Pump(50, WMA_MOUSEACTION, &actions);
+  if (!actions)
+    return 6;  // the hook never saw the right click
+  for (int i = 0; i < 300 && !mouse(HOOKOP_REMOVE, NULL, FALSE); i++)
+    Sleep(10);
+
+  FreeLibrary(lib);
+  if (GetModuleHandleW(L"VnHook.dll"))
+    return 7;  // still mapped: nothing to show
+  // A window being made is what the menu watch listens for.
+  HWND made = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < 1500) {
+    MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
+    MSG m;
+    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_TIMER && !m.hwnd)
+        return 8;  // a timer of the library outlived it: this process sets none
+      DispatchMessageW(&m);
+    }
+  }
+  DestroyWindow(made);
+  return 0;
 }
 
 // Shell-like windows of our own: a folder window with its view and an items
@@ -97,6 +178,8 @@ int wmain(int argc, wchar_t** argv)
     return 3;
   if (!wcscmp(mode, L"set-and-wait") && argc == 6)
     return SetAndWait(lib, argv);
+  if (!wcscmp(mode, L"unload-with-timers"))
+    return UnloadWithTimers(lib);
   if (!wcscmp(mode, L"com-on-demand"))
     return ComOnDemand(lib);
   return 1;

@@ -74,6 +74,15 @@ TEST(VnHookDll, ComLoadsOnlyForTheUiAutomationPath)
   EXPECT_EQ(0u, peer.Wait(20000)) << "10: COM came with the library; 12: the path did not load it";
 }
 
+// Timers and the menu watch call into the library: when it leaves a process
+// (FreeLibrary, or the system unloading a hook library), none may be left.
+TEST(VnHookDll, UnloadingEndsItsTimersAndMenuWatch)
+{
+  Peer peer;
+  ASSERT_TRUE(peer.Start(L"unload-with-timers"));
+  EXPECT_EQ(0u, peer.Wait(20000)) << "8: a timer outlived the library";
+}
+
 TEST(VnHookDll, HooksInstallOnceAndRemove)
 {
   HookLibrary lib;
