@@ -2,6 +2,8 @@
 // own folder and does one thing, named by the first argument:
 //   set-and-wait READY GO a b   queue a window request (a, b), tell the test
 //                               it is ready, wait to be let go
+//   install-hooks READY GO      install both hooks, tell the test, pump until
+//                               let go, end without removing them
 //   list-view READY GO HANG ms  run a list view (listhost.h)
 //   unload-with-timers          let a right click and a held-back middle
 //                               click set the library's timers and menu
@@ -57,6 +59,24 @@ static int SetAndWait(HMODULE lib, wchar_t** argv)
   DWORD r = WaitForSingleObject(go, 10000);
   FreeLibrary(lib);
   return r == WAIT_OBJECT_0 ? 0 : 6;
+}
+
+static int InstallHooks(HMODULE lib, wchar_t** argv)
+{
+  auto mouse = (VnOperateMouseHookFn)GetProcAddress(lib, "_VnOperateMouseHook");
+  auto keyboard = (VnOperateKeyboardHookFn)GetProcAddress(lib, "_VnOperateKeyboardHook");
+  HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]);
+  HANDLE go = OpenEventW(SYNCHRONIZE, FALSE, argv[3]);
+  if (!mouse || !keyboard || !ready || !go)
+    return 4;
+  HWND wnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+  if (!mouse(HOOKOP_INSTALL, wnd, TRUE) || !keyboard(HOOKOP_INSTALL, wnd))
+    return 5;
+  SetEvent(ready);
+  // Low-level hooks run on this thread: it keeps pumping while it waits.
+  while (MsgWaitForMultipleObjects(1, &go, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+    Pump(0);
+  ExitProcess(0);
 }
 
 static int ListView(wchar_t** argv)
@@ -178,6 +198,8 @@ int wmain(int argc, wchar_t** argv)
     return 3;
   if (!wcscmp(mode, L"set-and-wait") && argc == 6)
     return SetAndWait(lib, argv);
+  if (!wcscmp(mode, L"install-hooks") && argc == 4)
+    return InstallHooks(lib, argv);
   if (!wcscmp(mode, L"unload-with-timers"))
     return UnloadWithTimers(lib);
   if (!wcscmp(mode, L"com-on-demand"))

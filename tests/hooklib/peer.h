@@ -1,5 +1,5 @@
-// The tests' side of the built library: files beside the test program and
-// the peer process (hook_peer.cpp).
+// The tests' side of the built library: files beside the test program, the
+// peer process (hook_peer.cpp) and the library's shared section.
 #pragma once
 #include "hooklib/vnhook.h"
 #include <string>
@@ -45,3 +45,18 @@ struct Peer {
   }
 };
 
+// The library's one shared section, as mapped in this process (found by its
+// flag: a long section name is not in the mapped headers).
+inline SharedHookData* SharedSectionOf(HMODULE module)
+{
+  if (!module)
+    return nullptr;
+  BYTE* base = (BYTE*)module;
+  IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+  IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; i++, section++)
+    if ((section->Characteristics & IMAGE_SCN_MEM_SHARED) &&
+        section->Misc.VirtualSize >= sizeof(SharedHookData))
+      return (SharedHookData*)(base + section->VirtualAddress);
+  return nullptr;
+}

@@ -83,27 +83,169 @@ TEST(VnHookDll, UnloadingEndsItsTimersAndMenuWatch)
   EXPECT_EQ(0u, peer.Wait(20000)) << "8: a timer outlived the library";
 }
 
+// Pumps this thread (once at least, then for ms) and counts msg posted to wnd.
+int CountPosted(HWND wnd, UINT msg, DWORD ms)
+{
+  int n = 0;
+  DWORD start = GetTickCount();
+  do {
+    MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
+    MSG m;
+    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
+      if (m.hwnd == wnd && m.message == msg)
+        n++;
+      DispatchMessageW(&m);
+    }
+  } while (GetTickCount() - start < ms);
+  return n;
+}
+
+DWORD WINAPI SendMiddleClick(void*)
+{
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+  return SendInput(2, in, sizeof(INPUT));
+}
+
+// Middle clicks from another thread while this one pumps (low-level hooks
+// run here): how many mouse actions reached wnd.
+int MouseActionsOfAMiddleClick(HWND wnd)
+{
+  HANDLE sender = CreateThread(NULL, 0, SendMiddleClick, NULL, 0, NULL);
+  int n = 0;
+  while (sender && MsgWaitForMultipleObjects(1, &sender, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+    n += CountPosted(wnd, WMA_MOUSEACTION, 0);
+  if (sender)
+    CloseHandle(sender);
+  return n + CountPosted(wnd, WMA_MOUSEACTION, 200);
+}
+
+struct HookOps {
+  HookLibrary lib;
+  VnSetDllDataFn setData = lib.Bind<VnSetDllDataFn>("_VnSetDllData");
+  VnOperateMouseHookFn mouse = lib.Bind<VnOperateMouseHookFn>("_VnOperateMouseHook");
+  VnOperateKeyboardHookFn keyboard = lib.Bind<VnOperateKeyboardHookFn>("_VnOperateKeyboardHook");
+  SharedHookData* shared = SharedSectionOf(lib.module);
+  HWND wnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+  HWND other = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+
+  bool Bound() const { return setData && mouse && keyboard && shared && wnd && other; }
+  // Action 2, a middle click anywhere.
+  void ConfigureMiddleClick()
+  {
+    UINT32 where[kMouseSettingCount] = {};
+    where[2] = 1;
+    setData(DLLDATA_MOUSE, where, NULL);
+    setData(DLLDATA_SUSPEND, NULL, NULL);
+  }
+  ~HookOps()
+  {
+    if (mouse)
+      mouse(HOOKOP_REMOVE, NULL, FALSE);
+    if (keyboard)
+      keyboard(HOOKOP_REMOVE, NULL);
+    DestroyWindow(wnd);
+    DestroyWindow(other);
+  }
+};
+
 TEST(VnHookDll, HooksInstallOnceAndRemove)
 {
-  HookLibrary lib;
-  auto mouse = lib.Bind<VnOperateMouseHookFn>("_VnOperateMouseHook");
-  auto keyboard = lib.Bind<VnOperateKeyboardHookFn>("_VnOperateKeyboardHook");
-  ASSERT_NE(nullptr, mouse);
-  ASSERT_NE(nullptr, keyboard);
-  HWND wnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
-  EXPECT_TRUE(mouse(HOOKOP_INSTALL, wnd, TRUE));
-  EXPECT_TRUE(mouse(HOOKOP_INSTALL, NULL, TRUE));
-  EXPECT_TRUE(keyboard(HOOKOP_INSTALL, wnd));
-  EXPECT_TRUE(keyboard(HOOKOP_INSTALL, wnd));
-  EXPECT_TRUE(mouse(HOOKOP_REMOVE, NULL, FALSE));
-  EXPECT_TRUE(mouse(HOOKOP_REMOVE, NULL, FALSE));
-  EXPECT_TRUE(keyboard(HOOKOP_REMOVE, NULL));
-  EXPECT_TRUE(keyboard(HOOKOP_REMOVE, NULL));
-  EXPECT_TRUE(mouse(7, NULL, FALSE)) << "other ops do nothing";
+  HookOps h;
+  ASSERT_TRUE(h.Bound());
+  SharedHookData* s = h.shared;
+  ASSERT_EQ(nullptr, s->mouseHook);
+  ASSERT_EQ(nullptr, s->keyboardHook);
+  h.ConfigureMiddleClick();
+
+  ASSERT_TRUE(h.mouse(HOOKOP_INSTALL, h.wnd, TRUE));
+  HHOOK mouseHook = s->mouseHook;
+  ASSERT_NE(nullptr, mouseHook);
+  EXPECT_EQ(h.wnd, s->mouseTarget);
+  EXPECT_TRUE(s->hookKinds & HOOKKIND_MOUSE_LL);
+  EXPECT_EQ(GetCurrentProcessId(), s->mouseHookOwner.process);
+  // Installed already: the first handle and target stay, nothing is added.
+  EXPECT_TRUE(h.mouse(HOOKOP_INSTALL, h.other, TRUE));
+  EXPECT_EQ(mouseHook, s->mouseHook);
+  EXPECT_EQ(h.wnd, s->mouseTarget);
+  EXPECT_EQ(1, MouseActionsOfAMiddleClick(h.wnd)) << "the hook procedure runs";
+  EXPECT_EQ(0, MouseActionsOfAMiddleClick(h.other));
+
+  EXPECT_TRUE(h.mouse(HOOKOP_REMOVE, NULL, FALSE));
+  EXPECT_EQ(nullptr, s->mouseHook);
+  EXPECT_TRUE(h.mouse(HOOKOP_REMOVE, NULL, FALSE)) << "nothing left to remove";
+  EXPECT_EQ(0, MouseActionsOfAMiddleClick(h.wnd)) << "no hook of ours is left";
+  EXPECT_TRUE(h.mouse(7, NULL, FALSE)) << "other ops do nothing";
+
+  ASSERT_TRUE(h.keyboard(HOOKOP_INSTALL, h.wnd));
+  HHOOK keyboardHook = s->keyboardHook;
+  ASSERT_NE(nullptr, keyboardHook);
+  EXPECT_EQ(h.wnd, s->keyboardTarget);
+  EXPECT_TRUE(s->hookKinds & HOOKKIND_KEYBOARD_LL);
+  EXPECT_EQ(GetCurrentProcessId(), s->keyboardHookOwner.process);
+  EXPECT_TRUE(h.keyboard(HOOKOP_INSTALL, h.other));
+  EXPECT_EQ(keyboardHook, s->keyboardHook);
+  EXPECT_EQ(h.wnd, s->keyboardTarget);
+  EXPECT_TRUE(h.keyboard(HOOKOP_REMOVE, NULL));
+  EXPECT_EQ(nullptr, s->keyboardHook);
+  EXPECT_TRUE(h.keyboard(HOOKOP_REMOVE, NULL));
+
   // The ordinary (not low-level) mouse hook installs as well.
-  EXPECT_TRUE(mouse(HOOKOP_INSTALL, wnd, FALSE));
-  EXPECT_TRUE(mouse(HOOKOP_REMOVE, NULL, FALSE));
-  DestroyWindow(wnd);
+  ASSERT_TRUE(h.mouse(HOOKOP_INSTALL, h.wnd, FALSE));
+  EXPECT_NE(nullptr, s->mouseHook);
+  EXPECT_FALSE(s->hookKinds & HOOKKIND_MOUSE_LL);
+  EXPECT_TRUE(h.mouse(HOOKOP_REMOVE, NULL, FALSE));
+  EXPECT_EQ(nullptr, s->mouseHook);
+}
+
+// A launcher that died leaves its hook handles in the section; the system
+// removed the hooks with it. The next installation must not take them for
+// its own, while the hooks of a process that still runs stay as they are.
+TEST(VnHookDll, HooksOfAProcessThatEndedAreInstalledAgain)
+{
+  HookOps h;
+  ASSERT_TRUE(h.Bound());
+  SharedHookData* s = h.shared;
+  h.ConfigureMiddleClick();
+  HANDLE ready = CreateEventW(NULL, TRUE, FALSE, L"VnHookTestHooksReady");
+  HANDLE go = CreateEventW(NULL, TRUE, FALSE, L"VnHookTestHooksGo");
+  ASSERT_TRUE(ready && go);
+  Peer peer;
+  ASSERT_TRUE(peer.Start(L"install-hooks VnHookTestHooksReady VnHookTestHooksGo"));
+  HANDLE both[2] = {ready, peer.pi.hProcess};
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, both, FALSE, 20000)) << "peer did not get ready";
+  HHOOK peerMouse = s->mouseHook, peerKeyboard = s->keyboardHook;
+  HWND peerTarget = s->mouseTarget;
+  ASSERT_NE(nullptr, peerMouse);
+  ASSERT_NE(nullptr, peerKeyboard);
+  EXPECT_EQ(peer.pi.dwProcessId, s->mouseHookOwner.process);
+
+  EXPECT_TRUE(h.mouse(HOOKOP_INSTALL, h.wnd, TRUE));
+  EXPECT_TRUE(h.keyboard(HOOKOP_INSTALL, h.wnd));
+  EXPECT_EQ(peerMouse, s->mouseHook) << "the peer runs: its hooks stand";
+  EXPECT_EQ(peerTarget, s->mouseTarget);
+  EXPECT_EQ(peerKeyboard, s->keyboardHook);
+
+  SetEvent(go);
+  ASSERT_EQ(0u, peer.Wait(10000));
+  ASSERT_EQ(peerMouse, s->mouseHook) << "the handles outlive their process";
+
+  EXPECT_TRUE(h.mouse(HOOKOP_INSTALL, h.wnd, TRUE));
+  EXPECT_EQ(h.wnd, s->mouseTarget);
+  EXPECT_EQ(GetCurrentProcessId(), s->mouseHookOwner.process);
+  EXPECT_EQ(1, MouseActionsOfAMiddleClick(h.wnd)) << "a hook of our own is in";
+  EXPECT_FALSE(UnhookWindowsHookEx(peerMouse)) << "no hook of the peer is left in the chain";
+  // Removing a stale handle succeeds: the caller need not retry.
+  EXPECT_TRUE(h.keyboard(HOOKOP_REMOVE, NULL));
+  EXPECT_EQ(nullptr, s->keyboardHook);
+  EXPECT_FALSE(UnhookWindowsHookEx(peerKeyboard));
+  EXPECT_TRUE(h.keyboard(HOOKOP_INSTALL, h.wnd));
+  EXPECT_EQ(h.wnd, s->keyboardTarget);
+  EXPECT_EQ(GetCurrentProcessId(), s->keyboardHookOwner.process);
+  CloseHandle(ready);
+  CloseHandle(go);
 }
 
 // What the test window received.
