@@ -84,7 +84,10 @@ void DetectMouseCircle(SharedHookData* d, POINT pt)
       continue;
     CircleTracker* t = &d->circleTrackers[i];
     const CircleGestureSettings& s = d->circleSettings[i];
-    if (t->state < CIRCLE_STARTED || t->state > STROKE_UP_LEFT) {
+    // Any process may write the tracker while we look at it: the state that
+    // is checked is the one that indexes the rules, read once.
+    const int state = *(volatile const int32_t*)&t->state;
+    if (state < CIRCLE_STARTED || state > STROKE_UP_LEFT) {
       Restart(d, t, pt, now);
       continue;
     }
@@ -103,10 +106,10 @@ void DetectMouseCircle(SharedHookData* d, POINT pt)
                  : farLeft && farUp    ? STROKE_UP_LEFT
                                        : 0;
     bool advance;
-    if (t->state == CIRCLE_STARTED) {
+    if (state == CIRCLE_STARTED) {
       advance = stroke != 0;
     } else {
-      const StrokeRule& rule = kRules[i][t->state - STROKE_UP_RIGHT];
+      const StrokeRule& rule = kRules[i][state - STROKE_UP_RIGHT];
       advance = stroke == rule.next;
       if (!advance) {
         if (moves & rule.restart)

@@ -3,10 +3,8 @@
 
 static LRESULT RealNcHitTest(HWND wnd, POINT pt)
 {
-  // The window may belong to a hung program: do not wait on it for long.
   DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutW(wnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y),
-                           SMTO_ABORTIFHUNG | SMTO_BLOCK, 200, &answer))
+  if (!SendMessageBriefly(wnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y), &answer))
     return 0;
   return (LRESULT)answer;
 }
@@ -29,6 +27,7 @@ HookEnv g_HookEnv = {
     RealNcHitTest,
     HitTestRemoteListView,
     IsItemsViewBackgroundAt,
+    GetCurrentThreadId,
     SetTimer,
     KillTimer,
     SetWinEventHook,

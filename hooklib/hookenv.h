@@ -30,6 +30,9 @@ struct HookEnv {
   // TRUE when UI Automation names the element at the point "UIItemsView";
   // FALSE when it does not or is not available.
   BOOL (*ItemsViewBackgroundAt)(POINT pt);
+  // Thread timers and out-of-context event hooks belong to the thread that
+  // made them.
+  DWORD (WINAPI* ThreadId)(void);
   UINT_PTR (WINAPI* SetTimer)(HWND wnd, UINT_PTR id, UINT ms, TIMERPROC proc);
   BOOL (WINAPI* KillTimer)(HWND wnd, UINT_PTR id);
   HWINEVENTHOOK (WINAPI* SetWinEventHook)(DWORD eventMin, DWORD eventMax, HMODULE module,

@@ -11,7 +11,7 @@ set(VN_HOOKCORE_SRC
     ${CMAKE_SOURCE_DIR}/hooklib/settings.cpp)
 add_library(vnhookcore STATIC ${VN_HOOKCORE_SRC})
 target_include_directories(vnhookcore PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(vnhookcore PUBLIC user32 advapi32 ole32 oleaut32)
+target_link_libraries(vnhookcore PUBLIC user32 advapi32)
 
 # The .def gives the exports their undecorated names on x86 too.
 add_library(VnHook SHARED ${CMAKE_SOURCE_DIR}/hooklib/vnhook.cpp
@@ -27,7 +27,7 @@ if(TARGET hooklib_tests)
   target_link_libraries(hooklib_tests PRIVATE vnhookcore comctl32)
   # A second process that maps the library, for the shared-section tests.
   add_executable(hook_peer ${CMAKE_SOURCE_DIR}/tests/hooklib/hook_peer.cpp)
-  target_include_directories(hook_peer PRIVATE ${CMAKE_SOURCE_DIR})
+  target_include_directories(hook_peer PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   target_link_options(hook_peer PRIVATE ${VN_EXE_LINK})
   add_dependencies(hooklib_tests VnHook hook_peer)
 endif()

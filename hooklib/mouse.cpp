@@ -4,12 +4,12 @@
 #include "hooklib/places.h"
 #include "hooklib/settings.h"
 
-// Per process: the hooks of one process must not run a path twice at once,
-// and the timer procedures need the record their timer was set for.
+// Per process: the hooks of one process must not run a path twice at once.
 static volatile LONG s_clickBusy;
 static volatile LONG s_moveBusy;
 static volatile LONG s_replayBusy;
-static SharedHookData* s_timerData;
+
+HookTimers g_HookTimers;
 
 static const DWORD kRepeatMs = 50;     // the ordinary hook sees some messages twice
 static const UINT kMenuWatchMs = 500;
@@ -145,15 +145,22 @@ BOOL IsHeldButtonMatch(int action)
   return (mask & 0x1F0000) == 0;
 }
 
-static void StopMenuWatch(SharedHookData* d)
+static bool IsOwnThread(DWORD thread)
 {
-  if (d->menuTimer) {
-    g_HookEnv.KillTimer(NULL, d->menuTimer);
-    d->menuTimer = 0;
+  return thread == g_HookEnv.ThreadId();
+}
+
+// Only on the thread that set the watch.
+static void StopMenuWatch()
+{
+  HookTimers& t = g_HookTimers;
+  if (t.menuTimer) {
+    g_HookEnv.KillTimer(NULL, t.menuTimer);
+    t.menuTimer = 0;
   }
-  if (d->menuWatch) {
-    g_HookEnv.UnhookWinEvent(d->menuWatch);
-    d->menuWatch = NULL;
+  if (t.menuWatch) {
+    g_HookEnv.UnhookWinEvent(t.menuWatch);
+    t.menuWatch = NULL;
   }
 }
 
@@ -163,36 +170,49 @@ static bool IsPopupMenu(HWND wnd)
   return wnd && g_HookEnv.ClassName(wnd, cls, 16) && !lstrcmpW(cls, L"#32768");
 }
 
-static void CALLBACK MenuCreateEventProc(HWINEVENTHOOK, DWORD event, HWND wnd, LONG idObject,
+static void CALLBACK MenuCreateEventProc(HWINEVENTHOOK hook, DWORD event, HWND wnd, LONG idObject,
                                          LONG, DWORD, DWORD)
 {
-  SharedHookData* d = s_timerData;
-  if (!d || event != EVENT_OBJECT_CREATE || idObject != OBJID_WINDOW || !IsPopupMenu(wnd))
+  HookTimers& t = g_HookTimers;
+  if (hook != t.menuWatch || !IsOwnThread(t.menuThread)) {
+    g_HookEnv.UnhookWinEvent(hook);  // a watch we no longer keep
+    return;
+  }
+  if (event != EVENT_OBJECT_CREATE || idObject != OBJID_WINDOW || !IsPopupMenu(wnd))
     return;
   g_HookEnv.Post(wnd, WM_CLOSE, 0, 0);
-  StopMenuWatch(d);
+  StopMenuWatch();
 }
 
-static void CALLBACK StopMenuWatchTimerProc(HWND, UINT, UINT_PTR, DWORD)
+static void CALLBACK StopMenuWatchTimerProc(HWND, UINT, UINT_PTR id, DWORD)
 {
-  if (s_timerData)
-    StopMenuWatch(s_timerData);
+  // Thread timers repeat: every firing ends its own timer, ours or stale.
+  g_HookEnv.KillTimer(NULL, id);
+  HookTimers& t = g_HookTimers;
+  if (id == t.menuTimer && IsOwnThread(t.menuThread)) {
+    t.menuTimer = 0;
+    StopMenuWatch();
+  }
 }
 
 void CloseMenuAndWatch(SharedHookData* d)
 {
-  s_timerData = d;
   HWND menu = g_HookEnv.FindWindowEx(NULL, NULL, L"#32768", NULL);
   if (menu)
     g_HookEnv.Post(menu, WM_CLOSE, 0, 0);
-  if (d->menuTimer) {
-    g_HookEnv.KillTimer(NULL, d->menuTimer);
-    d->menuTimer = 0;
+  HookTimers& t = g_HookTimers;
+  // Another thread of this process watches already; its own timer ends it.
+  if ((t.menuTimer || t.menuWatch) && !IsOwnThread(t.menuThread))
+    return;
+  if (t.menuTimer) {
+    g_HookEnv.KillTimer(NULL, t.menuTimer);
+    t.menuTimer = 0;
   }
-  if (!d->menuWatch)
-    d->menuWatch = g_HookEnv.SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL,
-                                             MenuCreateEventProc, 0, 0, WINEVENT_OUTOFCONTEXT);
-  d->menuTimer = g_HookEnv.SetTimer(NULL, 0, kMenuWatchMs, StopMenuWatchTimerProc);
+  t.menuThread = g_HookEnv.ThreadId();
+  if (!t.menuWatch)
+    t.menuWatch = g_HookEnv.SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, NULL,
+                                            MenuCreateEventProc, 0, 0, WINEVENT_OUTOFCONTEXT);
+  t.menuTimer = g_HookEnv.SetTimer(NULL, 0, kMenuWatchMs, StopMenuWatchTimerProc);
 }
 
 // Absolute input coordinates (0..65535 over the first monitor), or false
@@ -254,12 +274,21 @@ int BuildReplayInputs(const SharedHookData* d, POINT cursorNow, INPUT* inputs, i
   return n;
 }
 
+// Ends the pending replay wherever it was set: this thread's timer is killed;
+// a timer of another thread or process finds the serial changed when it
+// fires, and stands down.
+static void CancelReplay(SharedHookData* d)
+{
+  InterlockedIncrement(&d->replaySerial);
+  HookTimers& t = g_HookTimers;
+  if (t.replayTimer && IsOwnThread(t.replayThread))
+    g_HookEnv.KillTimer(NULL, t.replayTimer);
+  t.replayTimer = 0;
+}
+
 void ReplayHeldBackClick(SharedHookData* d)
 {
-  if (d->replayTimer) {
-    g_HookEnv.KillTimer(NULL, d->replayTimer);
-    d->replayTimer = 0;
-  }
+  CancelReplay(d);
   POINT now = {0, 0};
   g_HookEnv.CursorPos(&now);
   INPUT inputs[6];
@@ -269,13 +298,38 @@ void ReplayHeldBackClick(SharedHookData* d)
   d->heldBackButton = 0;
 }
 
-static void CALLBACK ReplayClickTimerProc(HWND, UINT, UINT_PTR, DWORD)
+static void CALLBACK ReplayClickTimerProc(HWND, UINT, UINT_PTR id, DWORD)
 {
-  SharedHookData* d = s_timerData;
-  if (!d || InterlockedExchange(&s_replayBusy, 1))
+  // Thread timers repeat: every firing ends its own timer, ours or stale.
+  g_HookEnv.KillTimer(NULL, id);
+  HookTimers& t = g_HookTimers;
+  if (id != t.replayTimer || !IsOwnThread(t.replayThread))
+    return;
+  t.replayTimer = 0;
+  SharedHookData* d = t.data;
+  if (!d || d->replaySerial != t.replaySerial || InterlockedExchange(&s_replayBusy, 1))
     return;
   ReplayHeldBackClick(d);
   InterlockedExchange(&s_replayBusy, 0);
+}
+
+static void SetReplayTimer(SharedHookData* d)
+{
+  HookTimers& t = g_HookTimers;
+  t.data = d;
+  t.replaySerial = InterlockedIncrement(&d->replaySerial);
+  t.replayThread = g_HookEnv.ThreadId();
+  t.replayTimer = g_HookEnv.SetTimer(NULL, 0, g_HookEnv.DoubleClickTime(), ReplayClickTimerProc);
+}
+
+void CancelHookTimers()
+{
+  HookTimers& t = g_HookTimers;
+  if (t.replayTimer && IsOwnThread(t.replayThread))
+    g_HookEnv.KillTimer(NULL, t.replayTimer);
+  if (IsOwnThread(t.menuThread))
+    StopMenuWatch();
+  t = HookTimers();
 }
 
 static BOOL ProcessButtonUp(SharedHookData* d, UINT msg, DWORD mouseData)
@@ -351,10 +405,7 @@ static void CloseMenuForAction(SharedHookData* d, int action)
 
 static BOOL ProcessButtonDown(SharedHookData* d, UINT msg, POINT pt, DWORD mouseData)
 {
-  if (d->replayTimer) {
-    g_HookEnv.KillTimer(NULL, d->replayTimer);
-    d->replayTimer = 0;
-  }
+  CancelReplay(d);
   int button;
   UINT32 event = ClassifyClick(d, msg, mouseData, pt, &button);
   if (button != d->heldBackButton)
@@ -406,8 +457,7 @@ static BOOL ProcessButtonDown(SharedHookData* d, UINT msg, POINT pt, DWORD mouse
   d->replayClicks = d->heldBackButton == button ? 2 : 1;
   d->heldBackButton = button;
   d->replayPos = pt;
-  s_timerData = d;
-  d->replayTimer = g_HookEnv.SetTimer(NULL, 0, g_HookEnv.DoubleClickTime(), ReplayClickTimerProc);
+  SetReplayTimer(d);
   d->swallowedButtons = (UINT32)button;
   CloseMenuForAction(d, candidate->actionIndex);
   return TRUE;

@@ -38,8 +38,27 @@ bool IsMouseButtonDown(int buttonBit);
 // within 500 ms.
 void CloseMenuAndWatch(SharedHookData* d);
 
-// The replay timer's work: kills the timer and sends the held-back click(s).
+// The replay timer's work: ends the pending replay and sends the held-back
+// click(s).
 void ReplayHeldBackClick(SharedHookData* d);
+
+// This process's replay timer and menu watch. A thread timer or an
+// out-of-context event hook can only be ended by the thread that made it,
+// and means nothing in another process, so they stay out of the shared record.
+struct HookTimers {
+  SharedHookData* data;     // the record the replay timer was set for
+  UINT_PTR replayTimer;     // 0 = none
+  DWORD replayThread;
+  LONG replaySerial;        // data->replaySerial when it was set
+  UINT_PTR menuTimer;       // ends the menu watch; 0 = none
+  HWINEVENTHOOK menuWatch;  // closes the next popup menu; NULL = none
+  DWORD menuThread;         // of both menuTimer and menuWatch
+};
+extern HookTimers g_HookTimers;
+
+// Ends this thread's timers and menu watch, before the library leaves the
+// process: nothing of ours may be called afterwards.
+void CancelHookTimers();
 
 // Fills inputs with the replay of the held-back click; the count (0 = none).
 int BuildReplayInputs(const SharedHookData* d, POINT cursorNow, INPUT* inputs, int capacity);

@@ -159,6 +159,14 @@ int FindActionPlace(const SharedHookData* d, UINT whereBits, int actionIndex, HW
   return -1;
 }
 
+BOOL SendMessageBriefly(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD_PTR* answer)
+{
+  // A hung program must not stall the mouse: the system removes a low-level
+  // hook that keeps input waiting.
+  return SendMessageTimeoutW(wnd, msg, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, 200,
+                             answer) != 0;
+}
+
 BOOL HitTestRemoteListView(HWND list, POINT pt)
 {
   if (!ScreenToClient(list, &pt))
@@ -169,28 +177,37 @@ BOOL HitTestRemoteListView(HWND list, POINT pt)
   GetWindowThreadProcessId(list, &pid);
   if (!pid)
     return TRUE;
-  const UINT onItem = LVHT_ONITEMICON | LVHT_ONITEMLABEL | LVHT_ONITEMSTATEICON;
-  if (pid == GetCurrentProcessId()) {
-    SendMessageW(list, LVM_HITTEST, 0, (LPARAM)&info);
-    return (info.flags & onItem) != 0;
-  }
-  // The list view reads the record in its own address space.
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  // The list view reads and writes the record in its own address space. Even
+  // in this process the record is not on our stack: a message that timed out
+  // may still be handled later.
+  bool own = pid == GetCurrentProcessId();
+  HANDLE process =
+      own ? GetCurrentProcess()
+          : OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
   if (!process)
     return TRUE;
+  const UINT onItem = LVHT_ONITEMICON | LVHT_ONITEMLABEL | LVHT_ONITEMSTATEICON;
   BOOL on = TRUE;
   void* remote = VirtualAllocEx(process, NULL, sizeof(info), MEM_COMMIT, PAGE_READWRITE);
   if (remote) {
+    bool sent = false, answered = false;
     SIZE_T done = 0;
     if (WriteProcessMemory(process, remote, &info, sizeof(info), &done) && done == sizeof(info)) {
-      SendMessageW(list, LVM_HITTEST, 0, (LPARAM)remote);
+      sent = true;
+      DWORD_PTR result = 0;
+      answered = SendMessageBriefly(list, LVM_HITTEST, 0, (LPARAM)remote, &result);
       LVHITTESTINFO back = {};
-      if (ReadProcessMemory(process, remote, &back, sizeof(back), &done) && done == sizeof(back))
+      if (answered && ReadProcessMemory(process, remote, &back, sizeof(back), &done) &&
+          done == sizeof(back))
         on = (back.flags & onItem) != 0;
     }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    // Unanswered, the message may still reach the list view, which then
+    // writes to the record: leave it to that process rather than free it.
+    if (!sent || answered)
+      VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   }
-  CloseHandle(process);
+  if (!own)
+    CloseHandle(process);
   return on;
 }
 
@@ -221,27 +238,43 @@ static const IID kIidUiAutomation = {
     0x30CBE57D, 0xD9D0, 0x452A, {0xAB, 0x13, 0x7A, 0xC5, 0xAC, 0x48, 0x25, 0xEE}};
 static const int kUiaClassNameProperty = 30012;
 
+// COM is loaded only when a click needs it: the library runs inside every
+// program on the desktop, and most of them never use COM. Once loaded it
+// stays, as it would for any other user of it in that process.
+static FARPROC ComCall(const wchar_t* dll, const char* name)
+{
+  HMODULE module = GetModuleHandleW(dll);
+  if (!module)
+    module = LoadLibraryW(dll);
+  return module ? GetProcAddress(module, name) : NULL;
+}
+
 BOOL IsItemsViewBackgroundAt(POINT pt)
 {
-  if (FAILED(CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+  auto coInitializeEx = (decltype(&CoInitializeEx))ComCall(L"ole32.dll", "CoInitializeEx");
+  auto coUninitialize = (decltype(&CoUninitialize))ComCall(L"ole32.dll", "CoUninitialize");
+  auto coCreateInstance = (decltype(&CoCreateInstance))ComCall(L"ole32.dll", "CoCreateInstance");
+  auto variantClear = (decltype(&VariantClear))ComCall(L"oleaut32.dll", "VariantClear");
+  if (!coInitializeEx || !coUninitialize || !coCreateInstance || !variantClear)
+    return FALSE;
+  if (FAILED(coInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
     return FALSE;
   BOOL background = FALSE;
   VnUiAutomation* uia = NULL;
   // Systems without UI Automation (older ones, Wine) fail here: no place.
-  if (SUCCEEDED(CoCreateInstance(kClsidUiAutomation, NULL, CLSCTX_INPROC_SERVER, kIidUiAutomation,
+  if (SUCCEEDED(coCreateInstance(kClsidUiAutomation, NULL, CLSCTX_INPROC_SERVER, kIidUiAutomation,
                                  (void**)&uia)) && uia) {
     VnUiaElement* element = NULL;
     if (SUCCEEDED(uia->ElementFromPoint(pt, &element)) && element) {
-      VARIANT v;
-      VariantInit(&v);
+      VARIANT v = {};  // VT_EMPTY
       if (SUCCEEDED(element->GetCurrentPropertyValue(kUiaClassNameProperty, &v)) &&
           v.vt == VT_BSTR && v.bstrVal)
         background = lstrcmpW(v.bstrVal, L"UIItemsView") == 0;
-      VariantClear(&v);
+      variantClear(&v);
       element->Release();
     }
     uia->Release();
   }
-  CoUninitialize();
+  coUninitialize();
   return background;
 }

@@ -33,6 +33,10 @@ int IsExplorerWindow(HWND window, POINT pt, UINT whereBits, int actionIndex);
 int FindActionPlace(const SharedHookData* d, UINT whereBits, int actionIndex, HWND window,
                     POINT pt);
 
+// Sends msg to a window that may belong to a hung program, from inside the
+// input path: waits a short while at most. FALSE when it did not answer.
+BOOL SendMessageBriefly(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD_PTR* answer);
+
 // Platform tests behind the hook environment (real implementations).
 BOOL HitTestRemoteListView(HWND list, POINT pt);
 BOOL IsItemsViewBackgroundAt(POINT pt);

@@ -88,11 +88,52 @@ static LRESULT CALLBACK LowLevelMouseHookProc(int code, WPARAM wParam, LPARAM lP
   return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
-static BOOL RemoveHook(HHOOK* hook)
+static bool ProcessStart(HANDLE process, FILETIME* started)
+{
+  FILETIME exited, kernel, user;
+  return GetProcessTimes(process, started, &exited, &kernel, &user) != FALSE;
+}
+
+static void SetHookOwner(HookOwner* owner)
+{
+  owner->process = GetCurrentProcessId();
+  if (!ProcessStart(GetCurrentProcess(), &owner->started))
+    owner->started = FILETIME();
+}
+
+// The handle of a hook whose process has ended (a launcher that died) is
+// stale, and must not make the next installation a no-op.
+static bool IsHookOwnerRunning(const HookOwner& owner)
+{
+  if (!owner.process)
+    return false;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                               owner.process);
+  if (!process)
+    return GetLastError() == ERROR_ACCESS_DENIED;  // running, out of our reach
+  FILETIME started;
+  bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT &&
+                 ProcessStart(process, &started) &&
+                 CompareFileTime(&started, &owner.started) == 0;
+  CloseHandle(process);
+  return running;
+}
+
+// Windows removes a hook with the thread that set it; Wine may keep a
+// low-level one in the chain, which then holds up the hooks behind it.
+static void ForgetStaleHook(HHOOK* hook)
+{
+  if (*hook)
+    UnhookWindowsHookEx(*hook);
+  *hook = NULL;
+}
+
+static BOOL RemoveHook(HHOOK* hook, const HookOwner& owner)
 {
   if (*hook) {
-    // Keep the handle when the system refuses, so the caller can retry.
-    if (!UnhookWindowsHookEx(*hook))
+    // Keep the handle when the system refuses, so the caller can retry; a
+    // hook whose owner is gone has nothing left to remove.
+    if (!UnhookWindowsHookEx(*hook) && IsHookOwnerRunning(owner))
       return FALSE;
     *hook = NULL;
   }
@@ -114,8 +155,9 @@ void WINAPI VnSetDllData(int kind, void* p, void* q)
 BOOL WINAPI VnOperateMouseHook(int op, HWND target, BOOL lowLevel)
 {
   if (op == HOOKOP_INSTALL) {
-    if (g_Shared.mouseHook)
+    if (g_Shared.mouseHook && IsHookOwnerRunning(g_Shared.mouseHookOwner))
       return TRUE;
+    ForgetStaleHook(&g_Shared.mouseHook);
     g_Shared.mouseTarget = target;
     HHOOK h;
     if (lowLevel && HookOsVersion() >= 500) {
@@ -125,23 +167,25 @@ BOOL WINAPI VnOperateMouseHook(int op, HWND target, BOOL lowLevel)
       g_Shared.hookKinds &= ~HOOKKIND_MOUSE_LL;
       h = SetWindowsHookExW(WH_MOUSE, MouseHookProc, s_module, 0);
     }
+    SetHookOwner(&g_Shared.mouseHookOwner);
     g_Shared.mouseHook = h;
     if (!h) {
-      RemoveHook(&g_Shared.mouseHook);
+      RemoveHook(&g_Shared.mouseHook, g_Shared.mouseHookOwner);
       return FALSE;
     }
     return TRUE;
   }
   if (op == HOOKOP_REMOVE)
-    return RemoveHook(&g_Shared.mouseHook);
+    return RemoveHook(&g_Shared.mouseHook, g_Shared.mouseHookOwner);
   return TRUE;
 }
 
 BOOL WINAPI VnOperateKeyboardHook(int op, HWND target)
 {
   if (op == HOOKOP_INSTALL) {
-    if (g_Shared.keyboardHook)
+    if (g_Shared.keyboardHook && IsHookOwnerRunning(g_Shared.keyboardHookOwner))
       return TRUE;
+    ForgetStaleHook(&g_Shared.keyboardHook);
     g_Shared.keyboardTarget = target;
     HHOOK h;
     if (HookOsVersion() >= 500) {
@@ -151,11 +195,12 @@ BOOL WINAPI VnOperateKeyboardHook(int op, HWND target)
       g_Shared.hookKinds &= ~HOOKKIND_KEYBOARD_LL;
       h = SetWindowsHookExW(WH_KEYBOARD, KeyboardHookProc, s_module, 0);
     }
+    SetHookOwner(&g_Shared.keyboardHookOwner);
     g_Shared.keyboardHook = h;
     return h != NULL;
   }
   if (op == HOOKOP_REMOVE)
-    return RemoveHook(&g_Shared.keyboardHook);
+    return RemoveHook(&g_Shared.keyboardHook, g_Shared.keyboardHookOwner);
   return TRUE;
 }
 
@@ -197,6 +242,9 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
     s_module = instance;
     DisableThreadLibraryCalls(instance);
   } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+    // Timers and the menu watch call into the library: end them while it is
+    // still mapped.
+    CancelHookTimers();
     CloseAdminMutex();
   }
   return TRUE;

@@ -136,6 +136,13 @@ struct CircleTracker {
   POINT corner;
 };
 
+// The process that set a hook, and when it started (a process id alone may
+// have been given to another process since).
+struct HookOwner {
+  DWORD process;
+  FILETIME started;
+};
+
 static_assert(sizeof(HotKeyEntry) == 12, "HotKeyEntry is sent as 12-byte rows");
 static_assert(sizeof(MouseActionEntry) == 12, "MouseActionEntry layout");
 static_assert(sizeof(CircleGestureSettings) == 24, "CircleGestureSettings is sent as 24 bytes");
@@ -143,6 +150,7 @@ static_assert(sizeof(EdgeMargins) == 64, "EdgeMargins is sent as 64 bytes");
 static_assert(sizeof(AdminRequest) == 3 * sizeof(INT_PTR),
               "AdminRequest: 24 bytes on x64, 12 on x86");
 static_assert(sizeof(CircleTracker) == 24, "CircleTracker layout");
+static_assert(sizeof(HookOwner) == 12, "HookOwner layout");
 
 // The library's shared section: one instance for every process that maps it,
 // zero at load. Only the library touches it; callers use the exports.
@@ -172,15 +180,17 @@ struct SharedHookData {
   UINT32 circleCancelButtons;
   int32_t pressCount;
   int32_t monitorCount;       // 0..64
-  UINT_PTR replayTimer;
+  // Timer and event-hook handles are only valid in the thread that made
+  // them: they are kept per process (mouse.h). These three keep their places.
+  UINT_PTR unusedReplayTimer;
   POINT lastMove;
   int32_t hotKeyLast;         // rows 0..hotKeyLast used; below 0 none
   int32_t notifyButtonUp;
   int32_t lastButtonMsg;
   int32_t replayClicks;
-  UINT_PTR menuTimer;
+  UINT_PTR unusedMenuTimer;
   HWND keyboardTarget;
-  HWINEVENTHOOK menuWatch;
+  HWINEVENTHOOK unusedMenuWatch;
   CircleTracker circleTrackers[2];
   int32_t holdBackClicks;
   DWORD lastCirclePostTick[2];
@@ -198,6 +208,13 @@ struct SharedHookData {
   // which spares the key-state queries for ordinary typing.
   UINT32 hotKeyKeyParts[256 / 32];
   AdminRequest adminRing[kAdminRingSize];
+  // Who set mouseHook and keyboardHook: the system removes a hook with the
+  // thread that set it, so the handle of a process that is gone is stale.
+  HookOwner mouseHookOwner;
+  HookOwner keyboardHookOwner;
+  // Changes whenever a held-back click is held back, replayed or dropped: the
+  // replay timer of a process or thread that did not see the change stands down.
+  LONG replaySerial;
 };
 
 enum : UINT32 {

@@ -13,8 +13,8 @@ while IFS= read -r f; do
 done < <(find "$build" -maxdepth 2 \( -name '*.exe' -o -name '*.dll' \) -not -path '*/CMakeFiles/*')
 [ $n -gt 0 ] || { echo "check-binaries: nothing built in $build"; exit 1; }
 
-# VnHook.dll: exactly the ten exports, undecorated on both arches, and one
-# shared section that every process mapping the library sees.
+# VnHook.dll: exactly the ten exports, undecorated on both arches, no COM
+# import, and one shared section that every process mapping the library sees.
 hook=$build/VnHook.dll
 want='_VnCheckMouseCircle _VnCheckPtOnEdge _VnClearAdminReq _VnGetAdminReq _VnGetDllVersion _VnIsExplorerWindow _VnOperateKeyboardHook _VnOperateMouseHook _VnSetAdminReq _VnSetDllData'
 if [ ! -f "$hook" ]; then
@@ -24,12 +24,18 @@ else
   if [ "$got" != "$want" ]; then
     echo "check-binaries: $hook exports '$got', expected '$want'"; fail=1
   fi
+  # It is mapped into every program that receives input: COM must not come
+  # with it (it loads ole32 itself when a click needs UI Automation).
+  com=$($od -p "$hook" | awk '/DLL Name:/{print tolower($3)}' | grep -E '^(ole32|oleaut32)\.dll$' | xargs)
+  if [ -n "$com" ]; then
+    echo "check-binaries: $hook imports $com"; fail=1
+  fi
   flags=$($od -h "$hook" | awk '$2==".vnshared"{getline; print}')
   case "$flags" in
     *SHARED*DATA*|*DATA*SHARED*) ;;
     *) echo "check-binaries: $hook has no shared .vnshared data section ($flags)"; fail=1 ;;
   esac
-  [ $fail -eq 0 ] && echo "check-binaries: $hook exports the ten entry points, .vnshared is shared"
+  [ $fail -eq 0 ] && echo "check-binaries: $hook exports the ten entry points, imports no COM, .vnshared is shared"
 fi
 [ $fail -eq 0 ] && echo "check-binaries: $n $arch binaries import only system DLLs"
 exit $fail

@@ -50,6 +50,7 @@ static HWND WINAPI BenchFind(HWND, HWND, LPCWSTR, LPCWSTR) { return NULL; }
 static LRESULT BenchNcHit(HWND, POINT pt) { return pt.y < 30 ? HTCAPTION : HTCLIENT; }
 static BOOL BenchListItem(HWND, POINT) { return FALSE; }
 static BOOL BenchItemsView(POINT) { return FALSE; }
+static DWORD WINAPI BenchThreadId(void) { return 1; }
 static UINT_PTR WINAPI BenchSetTimer(HWND, UINT_PTR, UINT, TIMERPROC)
 {
   return ++s_timers;
@@ -156,8 +157,8 @@ int wmain()
   g_HookEnv = {BenchTick,      BenchKeyState,   BenchPost,      BenchInject,     BenchMetric,
                BenchDoubleClickTime, BenchCursorPos, BenchWindowAt, BenchClassName, BenchNoWindow,
                BenchParent,    BenchVisible,    BenchRect,      BenchFind,       BenchNcHit,
-               BenchListItem,  BenchItemsView,  BenchSetTimer,  BenchKillTimer,  BenchSetWinEventHook,
-               BenchUnhook};
+               BenchListItem,  BenchItemsView,  BenchThreadId,  BenchSetTimer,  BenchKillTimer,
+               BenchSetWinEventHook, BenchUnhook};
   std::vector<MouseEvent> events = MakeEvents();
   long clicks = 0;
   for (const MouseEvent& e : events)

@@ -275,25 +275,6 @@ TEST(LauncherE2E, RandomPrivateMessagesLeaveItAnswering) {
 const wchar_t kShowHotKeySettings[] =
     L"\r\n[HotKey]\r\nCount=0\r\n\r\n[HotKey000]\r\nCode=064b\r\nPage=65535\r\nButton=0\r\n";
 
-// Keys pressed in order and released in reverse, as a user would type them.
-void InjectKeys(std::initializer_list<WORD> keys) {
-  std::vector<INPUT> in;
-  for (WORD k : keys) {
-    INPUT one = {};
-    one.type = INPUT_KEYBOARD;
-    one.ki.wVk = k;
-    in.push_back(one);
-  }
-  for (size_t i = keys.size(); i-- > 0;) {
-    in.push_back(in[i]);
-    in.back().ki.dwFlags = KEYEVENTF_KEYUP;
-  }
-  for (INPUT& one : in) {
-    SendInput(1, &one, sizeof(INPUT));
-    Sleep(30);
-  }
-}
-
 void InjectShowHotKey() { InjectKeys({VK_CONTROL, VK_MENU, 'K'}); }
 
 TEST(LauncherHooksE2E, ShowHotKeyShowsTheLauncherUnlessHooksAreOff) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -236,6 +237,25 @@ inline bool BecomesVisible(HWND w, bool want = true, DWORD timeoutMs = 5000) {
     Sleep(20);
   }
   return true;
+}
+
+// Keys pressed in order and released in reverse, as a user would type them.
+inline void InjectKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> in;
+  for (WORD k : keys) {
+    INPUT one = {};
+    one.type = INPUT_KEYBOARD;
+    one.ki.wVk = k;
+    in.push_back(one);
+  }
+  for (size_t i = keys.size(); i-- > 0;) {
+    in.push_back(in[i]);
+    in.back().ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  for (INPUT& one : in) {
+    SendInput(1, &one, sizeof(INPUT));
+    Sleep(30);
+  }
 }
 
 inline RECT WindowRect(HWND w) {

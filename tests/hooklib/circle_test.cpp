@@ -192,4 +192,24 @@ TEST(DetectMouseCircle, InjectedMovesAreIgnored)
   EXPECT_EQ(0, f.d->circleTrackers[0].state);
 }
 
+// Any process mapping the library can write the trackers: a state outside
+// the known ones starts the tracker again instead of choosing a rule.
+TEST(DetectMouseCircle, UnknownTrackerStateStartsAgain)
+{
+  for (int32_t bad : {-1, 6, 0x40000000, INT32_MIN, INT32_MAX}) {
+    SCOPED_TRACE(bad);
+    CircleFixture f(3);
+    f.Move({100, 100});
+    f.env.tick += 10;
+    f.d->circleTrackers[0].state = bad;
+    f.d->circleTrackers[1].state = bad;
+    f.Move({130, 130});
+    for (const CircleTracker& t : f.d->circleTrackers) {
+      EXPECT_EQ(1, t.state);
+      EXPECT_EQ(130, t.anchor.x);
+      EXPECT_EQ(130, t.corner.y);
+    }
+  }
+}
+
 }  // namespace

@@ -1,13 +1,15 @@
 // A synthetic platform for the hook logic: a settable clock, a key-state
-// table, a small window tree, timers that fire when the test says so, and
-// records of what would be posted and injected.
+// table, a small window tree, thread timers that fire when the test says so,
+// and records of what would be posted and injected.
 #pragma once
 #include "hooklib/hookenv.h"
+#include "hooklib/mouse.h"
 #include "hooklib/vnhook.h"
 #include <map>
 #include <memory>
 #include <string>
 #include <string.h>
+#include <utility>
 #include <vector>
 
 struct PostedMessage {
@@ -33,6 +35,10 @@ struct FakeTimer {
   TIMERPROC proc;
 };
 
+// Thread timers: each thread numbers its own, so two threads may hold timers
+// of the same id, and a thread sees and kills only its own.
+typedef std::pair<DWORD, UINT_PTR> FakeTimerKey;  // thread, id
+
 struct FakeHookEnv {
   DWORD tick = 100000;
   bool keys[256] = {};
@@ -46,21 +52,27 @@ struct FakeHookEnv {
   std::map<HWND, FakeWindow> windows;
   HWND windowAtPoint = NULL;  // what WindowFromPoint answers
   bool itemsViewBackground = false;
-  std::map<UINT_PTR, FakeTimer> timers;
-  UINT_PTR nextTimer = 1;
+  DWORD thread = 1;  // the thread the hook code runs on
+  std::map<FakeTimerKey, FakeTimer> timers;
+  std::map<DWORD, UINT_PTR> nextTimer;
   int winEventHooks = 0;
   WINEVENTPROC winEventProc = nullptr;
+  HWINEVENTHOOK winEventHook = NULL;  // the last one set
 
+  // The timers and menu watch of the library start empty, as in a process
+  // that has just loaded it.
   FakeHookEnv() : saved_(g_HookEnv)
   {
     current_ = this;
     g_HookEnv = {Tick, KeyState, Post, Inject, Metric, DoubleClickTime, CursorPos, WindowAt,
                  ClassName, RelatedWindow, Parent, Visible, WindowRect, FindWindowEx, NcHitTest,
-                 ListViewItemAt, ItemsViewBackgroundAt, SetTimer, KillTimer, SetWinEventHook,
-                 UnhookWinEvent};
+                 ListViewItemAt, ItemsViewBackgroundAt, ThreadId, SetTimer, KillTimer,
+                 SetWinEventHook, UnhookWinEvent};
+    g_HookTimers = HookTimers();
   }
   ~FakeHookEnv()
   {
+    g_HookTimers = HookTimers();
     g_HookEnv = saved_;
     current_ = nullptr;
   }
@@ -80,12 +92,19 @@ struct FakeHookEnv {
       keys[VK_MENU] = keys[VK_LMENU] || keys[VK_RMENU];
   }
 
- // Runs the timer with the given id as the message loop would.
+  // This thread's timer of that id, or null.
+  const FakeTimer* Timer(UINT_PTR id) const
+  {
+    auto it = timers.find({thread, id});
+    return it == timers.end() ? nullptr : &it->second;
+  }
+
+  // Runs this thread's timer with the given id as its message loop would.
   void FireTimer(UINT_PTR id)
   {
-    auto it = timers.find(id);
-    if (it != timers.end())
-      it->second.proc(NULL, WM_TIMER, id, tick);
+    const FakeTimer* t = Timer(id);
+    if (t)
+      t->proc(NULL, WM_TIMER, id, tick);
   }
 
  private:
@@ -163,19 +182,25 @@ struct FakeHookEnv {
     return !w || w->itemAt;
   }
   static BOOL ItemsViewBackgroundAt(POINT) { return current_->itemsViewBackground; }
+  static DWORD WINAPI ThreadId(void) { return current_->thread; }
   static UINT_PTR WINAPI SetTimer(HWND, UINT_PTR, UINT ms, TIMERPROC proc)
   {
-    UINT_PTR id = current_->nextTimer++;
-    current_->timers[id] = {ms, proc};
+    UINT_PTR& next = current_->nextTimer[current_->thread];
+    UINT_PTR id = ++next;
+    current_->timers[{current_->thread, id}] = {ms, proc};
     return id;
   }
-  static BOOL WINAPI KillTimer(HWND, UINT_PTR id) { return current_->timers.erase(id) > 0; }
+  static BOOL WINAPI KillTimer(HWND, UINT_PTR id)
+  {
+    return current_->timers.erase({current_->thread, id}) > 0;
+  }
   static HWINEVENTHOOK WINAPI SetWinEventHook(DWORD, DWORD, HMODULE, WINEVENTPROC proc, DWORD,
                                               DWORD, DWORD)
   {
     current_->winEventHooks++;
     current_->winEventProc = proc;
-    return (HWINEVENTHOOK)(INT_PTR)0x7700;
+    current_->winEventHook = (HWINEVENTHOOK)(INT_PTR)(0x7700 + current_->winEventHooks);
+    return current_->winEventHook;
   }
   static BOOL WINAPI UnhookWinEvent(HWINEVENTHOOK)
   {

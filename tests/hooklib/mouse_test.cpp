@@ -110,8 +110,8 @@ struct MouseFixture {
     case 'h': env.keys[ButtonVk(st.arg)] = st.x != 0; return -1;
     case 'w': env.tick += st.arg; return -1;
     case 'f':
-      if (d->replayTimer)
-        env.FireTimer(d->replayTimer);
+      if (g_HookTimers.replayTimer)
+        env.FireTimer(g_HookTimers.replayTimer);
       return -1;
     case 's': d->suspendFlags = st.arg; return -1;
     }
@@ -336,20 +336,22 @@ TEST(CloseMenuAndWatch, RightClickActionClosesTheMenus)
   EXPECT_EQ(openMenu, f.env.posted[1].wnd);
   EXPECT_EQ((UINT)WM_CLOSE, f.env.posted[1].msg);
   EXPECT_EQ(1, f.env.winEventHooks);
-  ASSERT_TRUE(f.d->menuTimer);
-  EXPECT_EQ(500u, f.env.timers[f.d->menuTimer].ms);
+  ASSERT_TRUE(g_HookTimers.menuTimer);
+  ASSERT_TRUE(f.env.Timer(g_HookTimers.menuTimer));
+  EXPECT_EQ(500u, f.env.Timer(g_HookTimers.menuTimer)->ms);
 
   // Another window being created is left alone; the next menu is closed and
   // the watch ends.
+  HWINEVENTHOOK watch = f.env.winEventHook;
   f.env.windows[laterMenu].cls = L"#32768";
-  f.env.winEventProc(NULL, EVENT_OBJECT_CREATE, kPlainWindow, OBJID_WINDOW, 0, 0, 0);
-  f.env.winEventProc(NULL, EVENT_OBJECT_CREATE, laterMenu, OBJID_CLIENT, 0, 0, 0);
+  f.env.winEventProc(watch, EVENT_OBJECT_CREATE, kPlainWindow, OBJID_WINDOW, 0, 0, 0);
+  f.env.winEventProc(watch, EVENT_OBJECT_CREATE, laterMenu, OBJID_CLIENT, 0, 0, 0);
   EXPECT_EQ(2u, f.env.posted.size());
-  f.env.winEventProc(NULL, EVENT_OBJECT_CREATE, laterMenu, OBJID_WINDOW, 0, 0, 0);
+  f.env.winEventProc(watch, EVENT_OBJECT_CREATE, laterMenu, OBJID_WINDOW, 0, 0, 0);
   ASSERT_EQ(3u, f.env.posted.size());
   EXPECT_EQ(laterMenu, f.env.posted[2].wnd);
   EXPECT_EQ(0, f.env.winEventHooks);
-  EXPECT_FALSE(f.d->menuTimer);
+  EXPECT_FALSE(g_HookTimers.menuTimer);
   EXPECT_TRUE(f.env.timers.empty());
 }
 
@@ -366,9 +368,10 @@ TEST(CloseMenuAndWatch, WatchEndsAfterItsTime)
   f.env.keys[VK_LBUTTON] = true;
   EXPECT_TRUE(f.Event(WM_RBUTTONDOWN, 10, 10, 0));
   EXPECT_EQ(1, f.env.winEventHooks);
-  f.env.FireTimer(f.d->menuTimer);
+  f.env.FireTimer(g_HookTimers.menuTimer);
   EXPECT_EQ(0, f.env.winEventHooks);
-  EXPECT_FALSE(f.d->menuTimer);
+  EXPECT_FALSE(g_HookTimers.menuTimer);
+  EXPECT_TRUE(f.env.timers.empty());
 }
 
 TEST(ProcessMouseButton, ClickOnAPopupMenuLooksBehindIt)
@@ -492,13 +495,132 @@ TEST(ReplayHeldBackClick, TimerReplaysWithoutMonitors)
   ApplyDllData(d.get(), DLLDATA_MOUSE, where, nullptr);
   d->holdBackClicks = 1;
   EXPECT_TRUE(OnMouseHookEvent(d.get(), WM_MBUTTONDOWN, {40, 40}, 0, 0, true));
-  ASSERT_TRUE(d->replayTimer);
-  EXPECT_EQ(env.doubleClickMs, env.timers[d->replayTimer].ms);
-  env.FireTimer(d->replayTimer);
+  ASSERT_TRUE(g_HookTimers.replayTimer);
+  ASSERT_TRUE(env.Timer(g_HookTimers.replayTimer));
+  EXPECT_EQ(env.doubleClickMs, env.Timer(g_HookTimers.replayTimer)->ms);
+  env.FireTimer(g_HookTimers.replayTimer);
   EXPECT_EQ(2u, env.injected.size());
-  EXPECT_FALSE(d->replayTimer);
+  EXPECT_FALSE(g_HookTimers.replayTimer);
   EXPECT_EQ(0, d->heldBackButton);
   EXPECT_TRUE(env.timers.empty());
+}
+
+// A timer of the program whose thread the ordinary hook runs on.
+void CALLBACK ProgramTimerProc(HWND, UINT, UINT_PTR, DWORD) {}
+
+// Thread timers belong to the thread that set them, and each thread numbers
+// its own: a click processed on another thread (or in another process) may
+// neither kill our timer nor one of the program's that has the same id, and
+// the timer it cannot kill must stand down when it fires.
+TEST(HookTimers, ClickOnAnotherThreadDropsTheReplayWithoutTouchingItsTimers)
+{
+  MouseFixture f;
+  f.Configure({{27, ANY}, {0, ANY}}, true);
+  f.env.thread = 1;
+  EXPECT_TRUE(f.Event(WM_MBUTTONDOWN, 300, 200, 0));  // held back
+  UINT_PTR replay = g_HookTimers.replayTimer;
+  ASSERT_TRUE(f.env.Timer(replay));
+
+  f.env.thread = 2;
+  UINT_PTR program = g_HookEnv.SetTimer(NULL, 0, 1000, ProgramTimerProc);
+  ASSERT_EQ(replay, program) << "the fixture needs the same id on both threads";
+  f.env.tick += 40;
+  EXPECT_TRUE(f.Event(WM_LBUTTONDOWN, 300, 200, 0));  // drops the held-back click
+  EXPECT_TRUE(f.env.Timer(program)) << "the program's own timer is left alone";
+
+  f.env.thread = 1;
+  f.env.FireTimer(replay);
+  EXPECT_FALSE(f.env.Timer(replay)) << "a timer that stands down still ends";
+  EXPECT_TRUE(f.env.injected.empty()) << "the dropped click is not replayed";
+  EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 0}}), f.Actions());
+}
+
+TEST(HookTimers, OnlyTheNewestHoldBackReplays)
+{
+  MouseFixture f;
+  f.Configure({{52, ANY}}, true);  // middle triple click
+  f.env.thread = 1;
+  EXPECT_TRUE(f.Event(WM_MBUTTONDOWN, 300, 200, 0));
+  UINT_PTR first = g_HookTimers.replayTimer;
+  f.env.tick += 40;
+  f.env.thread = 2;
+  EXPECT_TRUE(f.Event(WM_MBUTTONDOWN, 300, 200, 0));  // the double click, held back again
+  UINT_PTR second = g_HookTimers.replayTimer;
+  ASSERT_TRUE(f.env.Timer(second));
+
+  // The first thread's timer comes due first: it must not replay the
+  // clicks that the second one holds.
+  f.env.thread = 1;
+  f.env.FireTimer(first);
+  EXPECT_FALSE(f.env.Timer(first));
+  EXPECT_TRUE(f.env.injected.empty());
+
+  f.env.thread = 2;
+  f.env.FireTimer(second);
+  EXPECT_FALSE(f.env.Timer(second));
+  int downs = 0;
+  for (const INPUT& in : f.env.injected)
+    downs += (in.mi.dwFlags & MOUSEEVENTF_MIDDLEDOWN) != 0;
+  EXPECT_EQ(2, downs) << "both clicks, once";
+  EXPECT_TRUE(f.env.timers.empty());
+}
+
+TEST(HookTimers, MenuWatchOfAnotherThreadIsLeftToItsOwner)
+{
+  MouseFixture f;
+  f.Configure({{1, ANY}}, false);
+  f.env.thread = 1;
+  EXPECT_TRUE(f.Event(WM_RBUTTONDOWN, 10, 10, 0));
+  UINT_PTR watchTimer = g_HookTimers.menuTimer;
+  ASSERT_TRUE(f.env.Timer(watchTimer));
+  EXPECT_EQ(1, f.env.winEventHooks);
+
+  f.env.thread = 2;
+  UINT_PTR program = g_HookEnv.SetTimer(NULL, 0, 1000, ProgramTimerProc);
+  ASSERT_EQ(watchTimer, program);
+  f.env.tick += 600;
+  EXPECT_TRUE(f.Event(WM_RBUTTONUP, 10, 10, 0));
+  EXPECT_TRUE(f.Event(WM_RBUTTONDOWN, 10, 10, 0));
+  EXPECT_TRUE(f.env.Timer(program)) << "the program's own timer is left alone";
+  EXPECT_EQ(1, f.env.winEventHooks) << "one watch at a time";
+
+  // The owner's timer ends its watch, and nothing of ours is left.
+  f.env.thread = 1;
+  f.env.FireTimer(watchTimer);
+  EXPECT_FALSE(f.env.Timer(watchTimer));
+  EXPECT_EQ(0, f.env.winEventHooks);
+  EXPECT_EQ(1u, f.env.timers.size());
+}
+
+// An event hook that is not the watch we keep (one left from before) goes.
+TEST(HookTimers, StrayMenuEventHookIsRemoved)
+{
+  MouseFixture f;
+  f.Configure({{1, ANY}}, false);
+  EXPECT_TRUE(f.Event(WM_RBUTTONDOWN, 10, 10, 0));
+  ASSERT_EQ(1, f.env.winEventHooks);
+  HWINEVENTHOOK stray = (HWINEVENTHOOK)(INT_PTR)0x1234;
+  f.env.winEventProc(stray, EVENT_OBJECT_CREATE, kPlainWindow, OBJID_WINDOW, 0, 0, 0);
+  EXPECT_EQ(0, f.env.winEventHooks) << "the stray hook was unhooked";
+  EXPECT_TRUE(g_HookTimers.menuWatch) << "our own watch stays";
+}
+
+// What the library does before it leaves a process.
+TEST(HookTimers, CancelEndsThisThreadsTimersAndWatch)
+{
+  MouseFixture f;
+  f.Configure({{1, ANY}, {27, ANY}}, true);
+  EXPECT_TRUE(f.Event(WM_RBUTTONDOWN, 10, 10, 0));
+  f.env.tick += 40;
+  EXPECT_TRUE(f.Event(WM_MBUTTONDOWN, 10, 10, 0));
+  EXPECT_EQ(2u, f.env.timers.size());
+  EXPECT_EQ(1, f.env.winEventHooks);
+  CancelHookTimers();
+  EXPECT_TRUE(f.env.timers.empty());
+  EXPECT_EQ(0, f.env.winEventHooks);
+  EXPECT_FALSE(g_HookTimers.replayTimer);
+  EXPECT_FALSE(g_HookTimers.menuTimer);
+  EXPECT_FALSE(g_HookTimers.menuWatch);
 }
 
 }  // namespace

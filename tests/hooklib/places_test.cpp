@@ -1,6 +1,8 @@
 #include "hooklib/places.h"
 #include "hooklib/settings.h"
 #include "hooklib/fake_env.h"
+#include "hooklib/listhost.h"
+#include "hooklib/peer.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -270,6 +272,87 @@ TEST(HitTestRemoteListView, OwnListView)
   DestroyWindow(list);
   // A window that is gone counts as on an item: no place.
   EXPECT_TRUE(HitTestRemoteListView(list, on));
+}
+
+struct HostThread {
+  HANDLE ready, go, hang;
+  DWORD hangMs;
+  int result = -1;
+  static DWORD WINAPI Run(void* p)
+  {
+    HostThread* h = (HostThread*)p;
+    h->result = RunListHost(h->ready, h->go, h->hang, h->hangMs);
+    return 0;
+  }
+};
+
+// The list host window of that process, and its two points.
+HWND FindListHost(DWORD pid, POINT* on, POINT* off)
+{
+  for (HWND w = FindWindowExW(NULL, NULL, kListHostClass, NULL); w;
+       w = FindWindowExW(NULL, w, kListHostClass, NULL)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    wchar_t title[64] = {};
+    if (owner == pid && InternalGetWindowText(w, title, 64) &&
+        swscanf(title, L"%ld %ld %ld %ld", &on->x, &on->y, &off->x, &off->y) == 4)
+      return FindWindowExW(w, NULL, WC_LISTVIEWW, NULL);
+  }
+  return NULL;
+}
+
+// The hit test runs inside the mouse hook: a list view whose program hangs
+// must not hold up the mouse. It runs in another process (as the desktop's
+// does) or on another thread of this one; either way the record it writes
+// must stay valid while an unanswered message may still reach it.
+TEST(HitTestRemoteListView, ListViewThatDoesNotAnswerIsNotWaitedFor)
+{
+  const DWORD hangMs = 3000;
+  for (bool otherProcess : {true, false}) {
+    SCOPED_TRACE(otherProcess ? "list view of another process" : "list view of another thread");
+    HANDLE ready = CreateEventW(NULL, TRUE, FALSE, L"VnHookTestListReady");
+    HANDLE go = CreateEventW(NULL, TRUE, FALSE, L"VnHookTestListGo");
+    HANDLE hang = CreateEventW(NULL, TRUE, FALSE, L"VnHookTestListHang");
+    ASSERT_TRUE(ready && go && hang);
+    Peer peer;
+    HostThread host = {ready, go, hang, hangMs};
+    HANDLE thread = NULL;
+    if (otherProcess)
+      ASSERT_TRUE(peer.Start(L"list-view VnHookTestListReady VnHookTestListGo VnHookTestListHang " +
+                             std::to_wstring(hangMs)));
+    else
+      thread = CreateThread(NULL, 0, HostThread::Run, &host, 0, NULL);
+    ASSERT_TRUE(otherProcess || thread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 10000));
+    POINT on = {}, off = {};
+    HWND list = FindListHost(otherProcess ? peer.pi.dwProcessId : GetCurrentProcessId(), &on, &off);
+    ASSERT_TRUE(list);
+
+    EXPECT_TRUE(HitTestRemoteListView(list, on));
+    EXPECT_FALSE(HitTestRemoteListView(list, off));
+
+    SetEvent(hang);
+    Sleep(200);  // the host is asleep now
+    DWORD start = GetTickCount();
+    EXPECT_TRUE(HitTestRemoteListView(list, off)) << "no answer counts as on an item";
+    EXPECT_LT(GetTickCount() - start, 1000u);
+
+    // Awake again, the host answers as before (and has survived whatever
+    // became of the message that was not answered in time).
+    Sleep(hangMs);
+    EXPECT_FALSE(HitTestRemoteListView(list, off));
+    SetEvent(go);
+    if (otherProcess) {
+      EXPECT_EQ(0u, peer.Wait(10000));
+    } else {
+      EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+      EXPECT_EQ(0, host.result);
+      CloseHandle(thread);
+    }
+    CloseHandle(ready);
+    CloseHandle(go);
+    CloseHandle(hang);
+  }
 }
 
 }  // namespace

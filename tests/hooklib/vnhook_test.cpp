@@ -1,20 +1,16 @@
-// Tests of the built VnHook.dll itself: its exports, a hot key detected from
-// injected keys, and the shared section seen by a second process.
+// Tests of the built VnHook.dll itself: its exports and imports, hooks
+// installed for real, a hot key detected from injected keys, and the shared
+// section seen by second processes.
 #include "hooklib/vnhook.h"
 #include "hooklib/adminring.h"
+#include "hooklib/peer.h"
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <ctype.h>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::wstring BuildFolderFile(const wchar_t* name)
-{
-  wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(NULL, path, MAX_PATH);
-  std::wstring s(path, n);
-  return s.substr(0, s.rfind(L'\\') + 1) + name;
-}
 
 // The library, loaded for one test and unloaded after it.
 struct HookLibrary {
@@ -46,27 +42,210 @@ TEST(VnHookDll, ExportsTheTenEntryPointsAndItsVersion)
   EXPECT_EQ(0x02000100u, version());
 }
 
-TEST(VnHookDll, HooksInstallOnceAndRemove)
+// The library runs in every program that receives input: it must not bring
+// COM into them by its imports.
+TEST(VnHookDll, ImportsNoComLibraries)
 {
   HookLibrary lib;
-  auto mouse = lib.Bind<VnOperateMouseHookFn>("_VnOperateMouseHook");
-  auto keyboard = lib.Bind<VnOperateKeyboardHookFn>("_VnOperateKeyboardHook");
-  ASSERT_NE(nullptr, mouse);
-  ASSERT_NE(nullptr, keyboard);
+  ASSERT_NE(nullptr, lib.module);
+  BYTE* base = (BYTE*)lib.module;
+  IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+  IMAGE_DATA_DIRECTORY dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  ASSERT_NE(0u, dir.VirtualAddress);
+  std::vector<std::string> dlls;
+  for (IMAGE_IMPORT_DESCRIPTOR* d = (IMAGE_IMPORT_DESCRIPTOR*)(base + dir.VirtualAddress); d->Name;
+       d++) {
+    std::string name = (const char*)(base + d->Name);
+    for (char& c : name)
+      c = (char)tolower((unsigned char)c);
+    dlls.push_back(name);
+  }
+  EXPECT_EQ(1, std::count(dlls.begin(), dlls.end(), "user32.dll"));
+  for (const char* com : {"ole32.dll", "oleaut32.dll"})
+    EXPECT_EQ(0, std::count(dlls.begin(), dlls.end(), com)) << com;
+}
+
+// A process without COM maps the library and stays without it until a click
+// needs UI Automation.
+TEST(VnHookDll, ComLoadsOnlyForTheUiAutomationPath)
+{
+  Peer peer;
+  ASSERT_TRUE(peer.Start(L"com-on-demand"));
+  EXPECT_EQ(0u, peer.Wait(20000)) << "10: COM came with the library; 12: the path did not load it";
+}
+
+// Timers and the menu watch call into the library: when it leaves a process
+// (FreeLibrary, or the system unloading a hook library), none may be left.
+TEST(VnHookDll, UnloadingEndsItsTimersAndMenuWatch)
+{
+  Peer peer;
+  ASSERT_TRUE(peer.Start(L"unload-with-timers"));
+  EXPECT_EQ(0u, peer.Wait(20000)) << "8: a timer outlived the library";
+}
+
+// Pumps this thread (once at least, then for ms) and counts msg posted to wnd.
+int CountPosted(HWND wnd, UINT msg, DWORD ms)
+{
+  int n = 0;
+  DWORD start = GetTickCount();
+  do {
+    MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
+    MSG m;
+    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
+      if (m.hwnd == wnd && m.message == msg)
+        n++;
+      DispatchMessageW(&m);
+    }
+  } while (GetTickCount() - start < ms);
+  return n;
+}
+
+DWORD WINAPI SendMiddleClick(void*)
+{
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+  return SendInput(2, in, sizeof(INPUT));
+}
+
+// Middle clicks from another thread while this one pumps (low-level hooks
+// run here): how many mouse actions reached wnd.
+int MouseActionsOfAMiddleClick(HWND wnd)
+{
+  HANDLE sender = CreateThread(NULL, 0, SendMiddleClick, NULL, 0, NULL);
+  int n = 0;
+  while (sender && MsgWaitForMultipleObjects(1, &sender, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+    n += CountPosted(wnd, WMA_MOUSEACTION, 0);
+  if (sender)
+    CloseHandle(sender);
+  return n + CountPosted(wnd, WMA_MOUSEACTION, 200);
+}
+
+struct HookOps {
+  HookLibrary lib;
+  VnSetDllDataFn setData = lib.Bind<VnSetDllDataFn>("_VnSetDllData");
+  VnOperateMouseHookFn mouse = lib.Bind<VnOperateMouseHookFn>("_VnOperateMouseHook");
+  VnOperateKeyboardHookFn keyboard = lib.Bind<VnOperateKeyboardHookFn>("_VnOperateKeyboardHook");
+  SharedHookData* shared = SharedSectionOf(lib.module);
   HWND wnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
-  EXPECT_TRUE(mouse(HOOKOP_INSTALL, wnd, TRUE));
-  EXPECT_TRUE(mouse(HOOKOP_INSTALL, NULL, TRUE));
-  EXPECT_TRUE(keyboard(HOOKOP_INSTALL, wnd));
-  EXPECT_TRUE(keyboard(HOOKOP_INSTALL, wnd));
-  EXPECT_TRUE(mouse(HOOKOP_REMOVE, NULL, FALSE));
-  EXPECT_TRUE(mouse(HOOKOP_REMOVE, NULL, FALSE));
-  EXPECT_TRUE(keyboard(HOOKOP_REMOVE, NULL));
-  EXPECT_TRUE(keyboard(HOOKOP_REMOVE, NULL));
-  EXPECT_TRUE(mouse(7, NULL, FALSE)) << "other ops do nothing";
+  HWND other = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+
+  bool Bound() const { return setData && mouse && keyboard && shared && wnd && other; }
+  // Action 2, a middle click anywhere.
+  void ConfigureMiddleClick()
+  {
+    UINT32 where[kMouseSettingCount] = {};
+    where[2] = 1;
+    setData(DLLDATA_MOUSE, where, NULL);
+    setData(DLLDATA_SUSPEND, NULL, NULL);
+  }
+  ~HookOps()
+  {
+    if (mouse)
+      mouse(HOOKOP_REMOVE, NULL, FALSE);
+    if (keyboard)
+      keyboard(HOOKOP_REMOVE, NULL);
+    DestroyWindow(wnd);
+    DestroyWindow(other);
+  }
+};
+
+TEST(VnHookDll, HooksInstallOnceAndRemove)
+{
+  HookOps h;
+  ASSERT_TRUE(h.Bound());
+  SharedHookData* s = h.shared;
+  ASSERT_EQ(nullptr, s->mouseHook);
+  ASSERT_EQ(nullptr, s->keyboardHook);
+  h.ConfigureMiddleClick();
+
+  ASSERT_TRUE(h.mouse(HOOKOP_INSTALL, h.wnd, TRUE));
+  HHOOK mouseHook = s->mouseHook;
+  ASSERT_NE(nullptr, mouseHook);
+  EXPECT_EQ(h.wnd, s->mouseTarget);
+  EXPECT_TRUE(s->hookKinds & HOOKKIND_MOUSE_LL);
+  EXPECT_EQ(GetCurrentProcessId(), s->mouseHookOwner.process);
+  // Installed already: the first handle and target stay, nothing is added.
+  EXPECT_TRUE(h.mouse(HOOKOP_INSTALL, h.other, TRUE));
+  EXPECT_EQ(mouseHook, s->mouseHook);
+  EXPECT_EQ(h.wnd, s->mouseTarget);
+  EXPECT_EQ(1, MouseActionsOfAMiddleClick(h.wnd)) << "the hook procedure runs";
+  EXPECT_EQ(0, MouseActionsOfAMiddleClick(h.other));
+
+  EXPECT_TRUE(h.mouse(HOOKOP_REMOVE, NULL, FALSE));
+  EXPECT_EQ(nullptr, s->mouseHook);
+  EXPECT_TRUE(h.mouse(HOOKOP_REMOVE, NULL, FALSE)) << "nothing left to remove";
+  EXPECT_EQ(0, MouseActionsOfAMiddleClick(h.wnd)) << "no hook of ours is left";
+  EXPECT_TRUE(h.mouse(7, NULL, FALSE)) << "other ops do nothing";
+
+  ASSERT_TRUE(h.keyboard(HOOKOP_INSTALL, h.wnd));
+  HHOOK keyboardHook = s->keyboardHook;
+  ASSERT_NE(nullptr, keyboardHook);
+  EXPECT_EQ(h.wnd, s->keyboardTarget);
+  EXPECT_TRUE(s->hookKinds & HOOKKIND_KEYBOARD_LL);
+  EXPECT_EQ(GetCurrentProcessId(), s->keyboardHookOwner.process);
+  EXPECT_TRUE(h.keyboard(HOOKOP_INSTALL, h.other));
+  EXPECT_EQ(keyboardHook, s->keyboardHook);
+  EXPECT_EQ(h.wnd, s->keyboardTarget);
+  EXPECT_TRUE(h.keyboard(HOOKOP_REMOVE, NULL));
+  EXPECT_EQ(nullptr, s->keyboardHook);
+  EXPECT_TRUE(h.keyboard(HOOKOP_REMOVE, NULL));
+
   // The ordinary (not low-level) mouse hook installs as well.
-  EXPECT_TRUE(mouse(HOOKOP_INSTALL, wnd, FALSE));
-  EXPECT_TRUE(mouse(HOOKOP_REMOVE, NULL, FALSE));
-  DestroyWindow(wnd);
+  ASSERT_TRUE(h.mouse(HOOKOP_INSTALL, h.wnd, FALSE));
+  EXPECT_NE(nullptr, s->mouseHook);
+  EXPECT_FALSE(s->hookKinds & HOOKKIND_MOUSE_LL);
+  EXPECT_TRUE(h.mouse(HOOKOP_REMOVE, NULL, FALSE));
+  EXPECT_EQ(nullptr, s->mouseHook);
+}
+
+// A launcher that died leaves its hook handles in the section; the system
+// removed the hooks with it. The next installation must not take them for
+// its own, while the hooks of a process that still runs stay as they are.
+TEST(VnHookDll, HooksOfAProcessThatEndedAreInstalledAgain)
+{
+  HookOps h;
+  ASSERT_TRUE(h.Bound());
+  SharedHookData* s = h.shared;
+  h.ConfigureMiddleClick();
+  HANDLE ready = CreateEventW(NULL, TRUE, FALSE, L"VnHookTestHooksReady");
+  HANDLE go = CreateEventW(NULL, TRUE, FALSE, L"VnHookTestHooksGo");
+  ASSERT_TRUE(ready && go);
+  Peer peer;
+  ASSERT_TRUE(peer.Start(L"install-hooks VnHookTestHooksReady VnHookTestHooksGo"));
+  HANDLE both[2] = {ready, peer.pi.hProcess};
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, both, FALSE, 20000)) << "peer did not get ready";
+  HHOOK peerMouse = s->mouseHook, peerKeyboard = s->keyboardHook;
+  HWND peerTarget = s->mouseTarget;
+  ASSERT_NE(nullptr, peerMouse);
+  ASSERT_NE(nullptr, peerKeyboard);
+  EXPECT_EQ(peer.pi.dwProcessId, s->mouseHookOwner.process);
+
+  EXPECT_TRUE(h.mouse(HOOKOP_INSTALL, h.wnd, TRUE));
+  EXPECT_TRUE(h.keyboard(HOOKOP_INSTALL, h.wnd));
+  EXPECT_EQ(peerMouse, s->mouseHook) << "the peer runs: its hooks stand";
+  EXPECT_EQ(peerTarget, s->mouseTarget);
+  EXPECT_EQ(peerKeyboard, s->keyboardHook);
+
+  SetEvent(go);
+  ASSERT_EQ(0u, peer.Wait(10000));
+  ASSERT_EQ(peerMouse, s->mouseHook) << "the handles outlive their process";
+
+  EXPECT_TRUE(h.mouse(HOOKOP_INSTALL, h.wnd, TRUE));
+  EXPECT_EQ(h.wnd, s->mouseTarget);
+  EXPECT_EQ(GetCurrentProcessId(), s->mouseHookOwner.process);
+  EXPECT_EQ(1, MouseActionsOfAMiddleClick(h.wnd)) << "a hook of our own is in";
+  EXPECT_FALSE(UnhookWindowsHookEx(peerMouse)) << "no hook of the peer is left in the chain";
+  // Removing a stale handle succeeds: the caller need not retry.
+  EXPECT_TRUE(h.keyboard(HOOKOP_REMOVE, NULL));
+  EXPECT_EQ(nullptr, s->keyboardHook);
+  EXPECT_FALSE(UnhookWindowsHookEx(peerKeyboard));
+  EXPECT_TRUE(h.keyboard(HOOKOP_INSTALL, h.wnd));
+  EXPECT_EQ(h.wnd, s->keyboardTarget);
+  EXPECT_EQ(GetCurrentProcessId(), s->keyboardHookOwner.process);
+  CloseHandle(ready);
+  CloseHandle(go);
 }
 
 // What the test window received.
@@ -229,21 +408,14 @@ TEST(VnHookDll, AdminRingOutlivesTheProcessThatMadeTheMutex)
   HANDLE go = CreateEventW(NULL, TRUE, FALSE, L"VnHookTestPeerGo");
   ASSERT_NE(nullptr, ready);
   ASSERT_NE(nullptr, go);
-  std::wstring cmd = L"\"" + BuildFolderFile(L"hook_peer.exe") +
-                     L"\" set-and-wait VnHookTestPeerReady VnHookTestPeerGo 0x12340 7";
-  STARTUPINFOW si = {sizeof(si)};
-  PROCESS_INFORMATION pi = {};
-  ASSERT_TRUE(CreateProcessW(NULL, &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
-  HANDLE both[2] = {ready, pi.hProcess};
+  Peer peer;
+  ASSERT_TRUE(peer.Start(L"set-and-wait VnHookTestPeerReady VnHookTestPeerGo 0x12340 7"));
+  HANDLE both[2] = {ready, peer.pi.hProcess};
   DWORD w = WaitForMultipleObjects(2, both, FALSE, 20000);
 
   HookLibrary lib;
   SetEvent(go);
-  WaitForSingleObject(pi.hProcess, 20000);
-  DWORD code = 99;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  DWORD code = peer.Wait(20000);
   CloseHandle(ready);
   CloseHandle(go);
   ASSERT_EQ(WAIT_OBJECT_0, w) << "peer did not get ready";
