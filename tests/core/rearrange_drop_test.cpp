@@ -66,30 +66,35 @@ class RearrangeDropTest : public InputTest {
 TEST_F(RearrangeDropTest, AMoveToAnotherPageIsSaved) {
   struct Case {
     bool HotKey;  // a reference outside the page sections follows the button
+    int Cell;     // dropped on; cell 1 holds a button of that page
+    int MovedColumn, ThereColumn;
     std::vector<std::string> Saves;
   } cases[] = {
-      {false, {"Repaint 4", "SavePages", "SaveIconCache"}},
-      {true, {"Repaint 4", "WriteSettings", "SaveIconCache"}},
+      {false, 0, 0, 1, {"Repaint 4", "SavePages", "SaveIconCache"}},
+      {true, 0, 0, 1, {"Repaint 4", "WriteSettings", "SaveIconCache"}},
+      {false, 1, 1, 2, {"Repaint 4", "SavePages", "SaveIconCache"}},  // room is made at the cell
   };
   for (const Case& c : cases) {
     ClearItemStore();
     MakePages(2);
     ButtonInfo* moved = Add(0, "moved", 0, 0);
-    Add(1, "there", 1, 0);
+    ButtonInfo* there = Add(1, "there", 1, 0);
     if (c.HotKey) {
       ASSERT_EQ(1, SetHotKey(0x41, 0, 0, 1));
     }
-    // The drag went over the tab of page 2 and ends on its first cell.
+    // The drag went over the tab of page 2 and ends on one of its cells.
     SelectPage(1, 1);
     g_Saves.clear();
-    DropAt(moved, 0);
+    DropAt(moved, c.Cell);
     EXPECT_EQ(0, g_App.Input.RearrangeDrag);
     EXPECT_EQ(0, GetItemCount(0));
     ASSERT_EQ(2, GetItemCount(1));
-    ButtonInfo* now = S().Grid[0].Button;
+    ButtonInfo* now = S().Grid[c.Cell].Button;
     ASSERT_NE(nullptr, now);
     EXPECT_STREQ(L"moved", now->Name);
-    EXPECT_EQ(c.Saves, g_Saves) << "hot key " << c.HotKey;
+    EXPECT_EQ(c.MovedColumn, now->Position[0].PosX);
+    EXPECT_EQ(c.ThereColumn, there->Position[0].PosX);
+    EXPECT_EQ(c.Saves, g_Saves) << "hot key " << c.HotKey << " cell " << c.Cell;
     if (c.HotKey) {
       EXPECT_EQ(1, S().Refs.HotKeys.Rows[1].List);
     }
