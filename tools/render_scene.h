@@ -66,6 +66,11 @@ inline int BuildRenderScene(const RenderScene& scene) {
   if (scene.Columns > 0) g_App.Design.ViewMode[0].ButtonNumX = scene.Columns;
   if (scene.Rows > 0) g_App.Design.ViewMode[0].ButtonNumY = scene.Rows;
   if (!g_App.MainWnd && !CreateMainWindow(g_App.Instance)) return 0;
+  // The window is layered exactly when layered windows are in use, as it
+  // would have been made.
+  LONG ex = GetWindowLongW(g_App.MainWnd, GWL_EXSTYLE);
+  LONG want = g_App.Api.UpdateLayeredWindow ? (ex | WS_EX_LAYERED) : (ex & ~WS_EX_LAYERED);
+  if (want != ex) SetWindowLongW(g_App.MainWnd, GWL_EXSTYLE, want);
   g_App.Design.Dpi = GetWindowDpi(g_App.MainWnd, nullptr);
   SetClassicLook();
   SyncViewModeDesign(-1);

@@ -386,14 +386,15 @@ static void EndRearrangeDrag(int cell) {
   CancelPress();
   in.RearrangeDrag = 0;
   if (!b || cell < 0 || cell >= s.GridCells) return;
-  if (GetModifierState() & MOD_CTRL_BIT) {
-    ItemPos pos = {s.Grid[cell].Column, s.Grid[cell].Row};
-    CopyButton(b, s.CurrentPage, cell, 1, &pos);
-  } else if (b->List == s.CurrentPage) {
+  int copy = (GetModifierState() & MOD_CTRL_BIT) != 0;
+  if (!copy && b->List == s.CurrentPage) {
     MoveButtonInList(s.CurrentPage, b, cell, s.Grid[cell].Button);
   } else {
+    // A copy, or a move from the page the drag started on: the store makes
+    // room at the cell, shows the change and saves it.
     ItemPos pos = {s.Grid[cell].Column, s.Grid[cell].Row};
-    CopyButton(b, s.CurrentPage, cell, 0, &pos);
+    ButtonInfo* target = s.Grid[cell].Button != b ? s.Grid[cell].Button : nullptr;
+    MoveOrCopyButton(b->List, b->Index, b, s.CurrentPage, cell, target, copy | 2, &pos);
   }
   if (g_InputOutlets.CloseSubMenus) g_InputOutlets.CloseSubMenus(0, 0);
 }

@@ -7,6 +7,7 @@
 #include "core/mainwnd.h"
 #include "state.h"
 #include "core/winhelpers.h"
+#include "store/items.h"
 #include "store/paths.h"
 
 // Timers of the launcher window, run through their own callbacks.
@@ -14,6 +15,7 @@ enum : UINT_PTR {
   TIMER_GUARD_RETRY = 17,
   TIMER_CHECK_RETRY = 18,
   TIMER_WATCH_RETRY = 19,
+  TIMER_RELEASE_RETRY = 20,  // buttons let go of while the lock was held elsewhere
 };
 static const UINT kRetryMs = 20;
 static const UINT kFrameGuardMs = 100;
@@ -33,7 +35,15 @@ static DWORD g_LastCheck;
 static DWORD g_LastGuard;
 static volatile LONG g_GuardOn;
 static volatile LONG g_GuardBusy;
-static volatile LONG g_Armed[3];  // timers 17, 18, 19
+static volatile LONG g_Armed[4];  // timers 17, 18, 19, 20
+// Buttons the store let go of while the list's lock was held elsewhere:
+// kept alive (entries may still name them) until a pass under the lock
+// drops their entries and frees them. The array has a spin lock of its
+// own, held only to add one or take all: it changes exactly while the
+// list's lock is held by someone else.
+static ButtonInfo** g_Released;
+static volatile LONG g_ReleasedCount;
+static volatile LONG g_ReleasedBusy;
 
 // --- lock --------------------------------------------------------------------------
 
@@ -110,11 +120,8 @@ static void RemoveEntriesOf(ButtonInfo* item) {
     if (g_Entries[i].Item == item) RemoveWatchEntry(i);
 }
 
-void RemoveWatchEntries(ButtonInfo* item) {
-  if (!item) return;
-  // The button is about to be freed: wait as long as it takes, so that no
-  // entry, waiting slot or pending request keeps a pointer to it.
-  HANDLE m = TakeWatchMutex(INFINITE);
+// Under the lock: no entry, waiting slot or pending request names item.
+static void ForgetButton(ButtonInfo* item) {
   RemoveEntriesOf(item);
   if (g_Waiting == item) g_Waiting = nullptr;
   if (g_PendingItem == item) {
@@ -122,11 +129,77 @@ void RemoveWatchEntries(ButtonInfo* item) {
     g_PendingSet = 0;
   }
   item->WatchState = 0;
+}
+
+static void LockReleased() {
+  while (InterlockedExchange(&g_ReleasedBusy, 1)) Sleep(0);
+}
+static void UnlockReleased() { InterlockedExchange(&g_ReleasedBusy, 0); }
+
+// Under the lock: the buttons let go of earlier leave the list and are
+// freed. 1 when about was one of them.
+static int DropReleasedButtons(const ButtonInfo* about = nullptr) {
+  if (!g_ReleasedCount) return 0;
+  LockReleased();
+  ButtonInfo** released = g_Released;
+  int n = g_ReleasedCount;
+  g_Released = nullptr;
+  g_ReleasedCount = 0;
+  UnlockReleased();
+  int found = 0;
+  for (int k = 0; k < n; ++k) {
+    found |= released[k] == about;
+    ForgetButton(released[k]);
+    DestroyButtonRecord(released[k]);
+  }
+  if (released) HeapFree(GetProcessHeap(), 0, released);
+  return found && about;
+}
+
+static int KeepReleased(ButtonInfo* item) {
+  LockReleased();
+  size_t bytes = (g_ReleasedCount + 1) * sizeof(ButtonInfo*);
+  void* grown = g_Released ? HeapReAlloc(GetProcessHeap(), 0, g_Released, bytes) : HeapAlloc(GetProcessHeap(), 0, bytes);
+  if (grown) {
+    g_Released = (ButtonInfo**)grown;
+    g_Released[g_ReleasedCount] = item;
+    InterlockedIncrement(&g_ReleasedCount);
+  }
+  UnlockReleased();
+  return grown != nullptr;
+}
+
+int RemoveWatchEntries(ButtonInfo* item) {
+  if (!item) return 1;
+  // Once the lock was not to be had, later buttons only try it: deleting a
+  // page must not wait half a second per button.
+  HANDLE m = TakeWatchMutex(g_ReleasedCount ? 0 : kMutexWaitMs);
+  if (!m && KeepReleased(item)) {
+    ArmTimer(TIMER_RELEASE_RETRY);
+    return 0;
+  }
+  // Out of memory even for that: wait for the lock rather than leave an
+  // entry pointing at freed memory.
+  if (!m) m = TakeWatchMutex(INFINITE);
+  DropReleasedButtons();
+  ForgetButton(item);
+  GiveWatchMutex(m);
+  return 1;
+}
+
+static void RetryReleasedButtons() {
+  HANDLE m = TakeWatchMutex(0);
+  if (!m) {
+    ArmTimer(TIMER_RELEASE_RETRY);
+    return;
+  }
+  DropReleasedButtons();
   GiveWatchMutex(m);
 }
 
 void DropHookHoldingWatches() {
   HANDLE m = TakeWatchMutex(kMutexWaitMs);
+  if (m) DropReleasedButtons();
   g_Waiting = nullptr;
   UnhookOnUi(&g_CreateHook, WMA_WATCHCREATE);
   for (int i = g_Count - 1; i >= 0; --i)
@@ -136,6 +209,7 @@ void DropHookHoldingWatches() {
 
 int GetWatchEntries(WatchEntry* out, int max) {
   HANDLE m = TakeWatchMutex(kMutexWaitMs);
+  if (m) DropReleasedButtons();
   int n = g_Count;
   for (int i = 0; out && i < n && i < max; ++i) out[i] = g_Entries[i];
   GiveWatchMutex(m);
@@ -169,6 +243,11 @@ static wchar_t* TriggerPath(const ButtonInfo* item) {
 
 int WatchLaunchedItem(ButtonInfo* item, DWORD processId) {
   HANDLE m = TakeWatchMutex(kMutexWaitMs);
+  if (m && DropReleasedButtons(item)) {
+    // The store let go of it (the waiting button of a create event).
+    GiveWatchMutex(m);
+    return 0;
+  }
   if (!m || GetTickCount() - g_LastChange < kRetryMs) {
     if (item) {
       g_PendingItem = item;
@@ -266,6 +345,7 @@ void CheckWatchedProcesses() {
     ArmTimer(TIMER_CHECK_RETRY);
     return;
   }
+  DropReleasedButtons();
   if (GetTickCount() - g_LastCheck < kRetryMs) {
     ArmTimer(TIMER_CHECK_RETRY);
     GiveWatchMutex(m);
@@ -341,6 +421,8 @@ void StopProcessWatch() {
   if (g_CreateHook) UnhookWinEvent(g_CreateHook);
   if (g_DestroyHook) UnhookWinEvent(g_DestroyHook);
   g_CreateHook = g_DestroyHook = nullptr;
+  // Launch threads have ended by now: the records go even without the lock.
+  DropReleasedButtons();
   for (int i = 0; i < g_Count; ++i)
     if (g_Entries[i].Item) g_Entries[i].Item->WatchState = 0;
   if (g_Entries) HeapFree(GetProcessHeap(), 0, g_Entries);
@@ -348,7 +430,7 @@ void StopProcessWatch() {
   g_Count = 0;
   g_Waiting = g_PendingItem = nullptr;
   g_PendingSet = 0;
-  for (UINT_PTR id = TIMER_GUARD_RETRY; id <= TIMER_WATCH_RETRY; ++id) DisarmTimer(id);
+  for (UINT_PTR id = TIMER_GUARD_RETRY; id <= TIMER_RELEASE_RETRY; ++id) DisarmTimer(id);
   GiveWatchMutex(m);
 }
 
@@ -421,6 +503,7 @@ static void CALLBACK OnRetryTimer(HWND w, UINT, UINT_PTR id, DWORD) {
   InterlockedExchange(&g_Armed[id - TIMER_GUARD_RETRY], 0);
   if (id == TIMER_WATCH_RETRY) WatchLaunchedItem(nullptr, 0);
   else if (id == TIMER_CHECK_RETRY) CheckWatchedProcesses();
+  else if (id == TIMER_RELEASE_RETRY) RetryReleasedButtons();
   else GuardForeground();
 }
 

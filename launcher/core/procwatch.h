@@ -25,8 +25,10 @@ int WatchLaunchedItem(ButtonInfo* item, DWORD processId);
 void CheckWatchedProcesses();
 // Under the watch mutex: drops entry index (its button's watch state cleared).
 void RemoveWatchEntry(int index);
-// The store calls this before it frees a button: every entry of it goes.
-void RemoveWatchEntries(ButtonInfo* item);
+// The store calls this before it frees a button: 1 when no entry names it
+// any more. 0 when the list's lock could not be had in time: the watch then
+// keeps the record and destroys it itself once its entries are gone.
+int RemoveWatchEntries(ButtonInfo* item);
 // The hooks came back on: forget the waiting button, remove the create
 // hook and drop every entry that is not a plain process-id watch.
 void DropHookHoldingWatches();

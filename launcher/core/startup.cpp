@@ -278,7 +278,6 @@ static void KeepShellToken() {
   CloseHandle(process);
 }
 
-static void RelayoutTabs() { LayoutTabs(); }
 // Long store operations show the wait cursor; afterwards the cursor is
 // chosen again for where the mouse is.
 static void SetWaitCursor(int wait) {
@@ -383,8 +382,6 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   SetClassicLook();
   SyncViewModeDesign(-1);
   for (int i = 0; i < FONT_COUNT; i++) RecreateFont(i, 0);
-  g_StoreOutlets.CalcMainWindowLayout = CalcMainWindowLayout;
-  g_StoreOutlets.LayoutTabs = RelayoutTabs;
   InstallRenderOutlets();
   g_StoreOutlets.UpdateCursor = SetWaitCursor;
   ApplyDesign();

@@ -323,7 +323,7 @@ void RepaintMainWindow(UINT flags) {
   RenderState& r = g_App.Render;
   HWND w = g_App.MainWnd;
   if (LayeredMode()) {
-    if (!r.Back.Dc) return;
+    if (!r.Back.Dc || r.Back.Width != g_App.Layout.Width || r.Back.Height != g_App.Layout.Height) return;
     RECT all = {0, 0, g_App.Layout.Width - 1, g_App.Layout.Height - 1};
     if (flags & RP_FRAME) {
       if (r.Background.Dc)
@@ -386,7 +386,12 @@ void UpdateWindowAfterLayout() {
     return;
   }
   r.Alpha = ComputeWindowAlpha();
-  if (!MakeBackBuffer(&r.Back, g_App.Layout.Width, g_App.Layout.Height)) return;
+  if (!MakeBackBuffer(&r.Back, g_App.Layout.Width, g_App.Layout.Height)) {
+    // The old buffer has the old size: nothing may be drawn into it or
+    // pushed from it until a buffer of the window's size exists.
+    FreeImageCache(&r.Back);
+    return;
+  }
   RepaintMainWindow(RP_FRAME | RP_TABS | RP_BUTTONS | RP_PUSH);
 }
 
@@ -394,6 +399,7 @@ void UpdateWindowAfterLayout() {
 // Hooks into the layout and the store
 
 static void DrawStoreButton(int cell, int state) { DrawButton(nullptr, cell, state, 1, 1); }
+static void RelayoutStoreTabs() { RelayoutTabStrip(); }
 static void ResetCaption() {
   g_App.Render.CaptionText = nullptr;
   DrawCaption(nullptr, nullptr, 1);
@@ -402,6 +408,8 @@ static void ResetCaption() {
 void InstallRenderOutlets() {
   g_LayoutSeams.MeasureText = MeasureText;
   g_LayoutSeams.RefreshImages = UpdateWindowAfterLayout;
+  g_StoreOutlets.CalcMainWindowLayout = CalcMainWindowLayout;
+  g_StoreOutlets.LayoutTabs = RelayoutStoreTabs;
   g_StoreOutlets.RepaintMainWindow = RepaintMainWindow;
   g_StoreOutlets.DrawButton = DrawStoreButton;
   g_StoreOutlets.BuildTabImages = BuildTabImages;

@@ -532,12 +532,12 @@ int LayoutButtons() {
   return 1;
 }
 
-void ApplyDesign() {
+// The window and its parts take the layout just computed: its size, the
+// tools of the system buttons, the tab and cell rectangles.
+static void PlaceLayout() {
+  LayoutState& L = g_App.Layout;
   HWND w = g_App.MainWnd;
-  g_App.Design.Dpi = GetWindowDpi(w, nullptr);
-  RebuildButtonGrid(1);
-  CalcMainWindowLayout();
-  if (w) MoveWindow(w, g_App.Settings.LastPosX, g_App.Settings.LastPosY, g_App.Layout.Width, g_App.Layout.Height, FALSE);
+  if (w) MoveWindow(w, g_App.Settings.LastPosX, g_App.Settings.LastPosY, L.Width, L.Height, FALSE);
   const SkinSlot* s = g_App.Skin.Slots;
   SetTool(TOOLID_CLOSEBUTTON, s[SLOT_CLOSEBUTTON].Target, true);
   SetTool(TOOLID_PINBUTTON, s[SLOT_PINBUTTON].Target, true);
@@ -545,7 +545,32 @@ void ApplyDesign() {
   SetTool(TOOLID_SEARCHBUTTON, s[SLOT_SEARCHBUTTON].Target, true);
   LayoutTabs();
   LayoutButtons();
+  L.PlacedWidth = L.Width;
+  L.PlacedHeight = L.Height;
+  L.PlacedTabArea = s[SLOT_TABAREA].Target;
+  L.PlacedButtonArea = s[SLOT_BUTTONAREA].Target;
+}
+
+void ApplyDesign() {
+  HWND w = g_App.MainWnd;
+  g_App.Design.Dpi = GetWindowDpi(w, nullptr);
+  RebuildButtonGrid(1);
+  CalcMainWindowLayout();
+  PlaceLayout();
   if (g_LayoutSeams.RefreshImages) g_LayoutSeams.RefreshImages();
+}
+
+int RelayoutTabStrip() {
+  const LayoutState& L = g_App.Layout;
+  const SkinSlot* s = g_App.Skin.Slots;
+  if (L.Width == L.PlacedWidth && L.Height == L.PlacedHeight && EqualRect(&s[SLOT_TABAREA].Target, &L.PlacedTabArea) &&
+      EqualRect(&s[SLOT_BUTTONAREA].Target, &L.PlacedButtonArea))
+    return LayoutTabs();
+  // The strip gained or lost a row (or width): the window, the cells below
+  // it and every cached image follow.
+  PlaceLayout();
+  if (g_LayoutSeams.RefreshImages) g_LayoutSeams.RefreshImages();
+  return 1;
 }
 
 void FreeLayout() {

@@ -44,6 +44,10 @@ struct LayoutState {
   int CellCount;
   int CellColumns, CellRows;
   int TabToolCount, CellToolCount;
+  // What the window and its cells were last given (the partial relayout
+  // after page changes compares with it).
+  int PlacedWidth, PlacedHeight;
+  RECT PlacedTabArea, PlacedButtonArea;
   int HoverTab = -1;
   int DragActive;  // a drag over the window is in progress
   FaceImages Faces;
@@ -63,6 +67,10 @@ int GetWindowDpi(HWND window, HMONITOR monitor);
 void ApplyDesign();
 void CalcMainWindowLayout();
 int LayoutTabs();
+// After pages were removed or moved, following CalcMainWindowLayout: the
+// tabs anew; when the strip's rows changed, the window size, the cells and
+// the cached images too.
+int RelayoutTabStrip();
 int ScrollTabIntoView();
 int LayoutButtons();
 void ResetSkinArrangement();

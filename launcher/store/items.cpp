@@ -180,8 +180,14 @@ static void FreeButtonContents(ButtonInfo* b) {
 void FreeButtonRecord(ButtonInfo* button) {
   if (!button) return;
   // Every way out of the store ends here: the process watch must not keep
-  // a pointer to a record that is gone.
-  if (g_StoreOutlets.RemoveWatchEntries) g_StoreOutlets.RemoveWatchEntries(button);
+  // a pointer to a record that is gone. A watch that cannot drop its
+  // entries yet keeps the record and destroys it itself.
+  if (g_StoreOutlets.RemoveWatchEntries && !g_StoreOutlets.RemoveWatchEntries(button)) return;
+  DestroyButtonRecord(button);
+}
+
+void DestroyButtonRecord(ButtonInfo* button) {
+  if (!button) return;
   FreeButtonContents(button);
   StoreFree(button);
 }
@@ -202,8 +208,6 @@ static void ClearGridCells(ButtonInfo* b) {
     if (s.Grid[i].Button == b) s.Grid[i].Button = nullptr;
 }
 
-// The process watch takes its lock without giving up, so no watch entry
-// outlives its button.
 void DiscardButton(ButtonInfo* b) {
   ItemStore& s = g_App.Store;
   s.LastLaunched = nullptr;

@@ -315,5 +315,8 @@ bool IsInSubMenuTree(int list, int subMenu);
 // Drops a button whose references are already gone (no index shifting).
 void DiscardButton(ButtonInfo* button);
 
-// Frees a released record's owned data and the record.
+// Frees a released record's owned data and the record (or hands it to the
+// process watch, which destroys it once no entry names it).
 void FreeButtonRecord(ButtonInfo* button);
+// Frees the owned data and the record at once.
+void DestroyButtonRecord(ButtonInfo* button);

@@ -199,6 +199,8 @@ int DeletePage() {
     }
     MarkSettingsChanged();
   }
+  // The settings name the page shown; the tab strip draws it as current.
+  g_App.Settings.LastPage = s.CurrentPage;
   RelayoutAfterPageChange();
   RebuildButtonGrid(0);
   if (g_StoreOutlets.RepaintMainWindow) g_StoreOutlets.RepaintMainWindow(RP_FRAME | RP_TABS | RP_BUTTONS | RP_PUSH);
@@ -234,8 +236,8 @@ void MovePage(int to) {
 
   RelayoutAfterPageChange();
   if (g_StoreOutlets.SelectPage) g_StoreOutlets.SelectPage(dest, 1);
-  if (s.CurrentPage != dest) {
-    s.CurrentPage = dest;
+  if (s.CurrentPage != dest || g_App.Settings.LastPage != dest) {
+    s.CurrentPage = g_App.Settings.LastPage = dest;
     RebuildButtonGrid(0);
   }
   if (g_StoreOutlets.RepaintMainWindow) g_StoreOutlets.RepaintMainWindow(RP_TABS | RP_PUSH);

@@ -26,7 +26,8 @@ struct StoreOutlets {
   void (*ShowSubMenuWindow)(int list);  // re-show the open window of a child menu
   void (*_VnSetDllData)(int kind, void* p, void* q);
   int (*BroadcastPluginEvent)(int code, INT_PTR arg);
-  void (*RemoveWatchEntries)(ButtonInfo* button);  // waits for the watch lock
+  // 0: the process watch keeps the record and frees it itself later.
+  int (*RemoveWatchEntries)(ButtonInfo* button);
   int (*RegisterItemDialog)(NewButtonTemplate* tmpl);  // dialog 152; 0 cancelled
   void (*OpenItemProperties)(ButtonInfo* button);       // command 40041
   void (*ClassifyItemTarget)(ButtonInfo* button, int mode);

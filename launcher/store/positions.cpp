@@ -1,6 +1,7 @@
 #include "store/positions.h"
 
-#include <vector>
+#include <limits.h>
+#include <stdlib.h>
 
 #include "state.h"
 #include "store/grid.h"
@@ -58,6 +59,27 @@ void SetLock(ButtonInfo* button, bool lock) {
   }
 }
 
+// The first place from v on along p's line, stepping by dir, that no locked
+// button holds; a step below 0 turns forward. -1 when the steps would pass
+// the largest coordinate: a damaged file can hold any position.
+long long FreePlaceAlong(int vm, ItemPos p, bool vertical, long long v, int dir) {
+  if (v < 0) v = 0;
+  for (;;) {
+    if (v > INT_MAX) return -1;
+    ItemPos q = p;
+    Along(q, vertical) = static_cast<int>(v);
+    if (!IsLockedHome(vm, q.PosX, q.PosY)) return v;
+    // Held at 0 by a locked home: look forward instead of looping there.
+    if (v == 0 && dir < 0) dir = 1;
+    v += dir;
+  }
+}
+
+int CompareInts(const void* a, const void* b) {
+  int x = *static_cast<const int*>(a), y = *static_cast<const int*>(b);
+  return x < y ? -1 : x > y ? 1 : 0;
+}
+
 void FinishPositionChange() {
   RebuildButtonGrid(0);
   if (g_StoreOutlets.RepaintMainWindow) g_StoreOutlets.RepaintMainWindow(RP_BUTTONS | RP_PUSH);
@@ -80,18 +102,9 @@ void ShiftButtonPositions(int page, ItemPos from, const ItemPos* to, int delta, 
     int a = Along(p, vertical);
     if (a < Along(from, vertical)) continue;
     if (to && a > Along(*to, vertical)) continue;
-    int v = a + delta;
-    if (v < 0) v = 0;
-    int dir = step;
-    for (;;) {
-      ItemPos q = p;
-      Along(q, vertical) = v;
-      if (!IsLockedHome(vm, q.PosX, q.PosY)) break;
-      // Held at 0 by a locked home: look forward instead of looping there.
-      if (v == 0 && dir < 0) dir = 1;
-      v += dir;
-    }
-    Along(p, vertical) = v;
+    long long v = FreePlaceAlong(vm, p, vertical, static_cast<long long>(a) + delta, step);
+    if (v < 0) continue;  // no place left on the line: it stays
+    Along(p, vertical) = static_cast<int>(v);
     StorePosition(b, vm, p);
   }
 }
@@ -126,45 +139,36 @@ void InsertOrDeleteGridLine(int cell, int flags) {
   ButtonInfo** table = s.PageButtons[page];
   int count = s.Pages[page].Count;
 
-  // Marks per crossing line, sized by the largest crossing coordinate in use.
-  int size = 0;
-  auto grow = [&](const ItemPos& p) {
-    int c = rowOp ? p.PosX : p.PosY;
-    if (c + 1 > size) size = c + 1;
-  };
-  for (int i = 0; i < s.LockedCount; i++) grow(s.Locked[i]->Position[vm]);
-  for (int i = 0; i < count; i++) grow(table[i]->Position[vm]);
-  std::vector<unsigned char> mark(size + 1, 0);
+  // The crossing lines that stay: those of locked buttons on the line and,
+  // when deleting, of every button on it. A sorted list of their numbers,
+  // not an array indexed by them: a damaged file can hold any coordinate,
+  // and there are never more marks than buttons.
+  int* marks = static_cast<int*>(StoreAlloc((static_cast<size_t>(count) + s.LockedCount) * sizeof(int)));
+  if (!marks) return;
+  int marked = 0;
   auto markOnLine = [&](const ItemPos& p) {
-    int on = rowOp ? p.PosY : p.PosX, cross = rowOp ? p.PosX : p.PosY;
-    if (on == line && cross >= 0) mark[cross] = 1;
+    if ((rowOp ? p.PosY : p.PosX) == line) marks[marked++] = rowOp ? p.PosX : p.PosY;
   };
   for (int i = 0; i < s.LockedCount; i++) markOnLine(s.Locked[i]->Position[vm]);
   if (!insert)
     for (int i = 0; i < count; i++) markOnLine(table[i]->Position[vm]);
+  qsort(marks, marked, sizeof(int), CompareInts);
 
   int step = insert ? 1 : -1;
   for (int i = 0; i < count; i++) {
     ButtonInfo* b = table[i];
     if (b->Type & ITEM_LOCKED) continue;
     ItemPos p = b->Position[vm];
-    int& on = rowOp ? p.PosY : p.PosX;
+    int on = rowOp ? p.PosY : p.PosX;
     int cross = rowOp ? p.PosX : p.PosY;
-    if (cross >= 0 && cross < size && mark[cross]) continue;
     if (on < line) continue;
-    int v = on + step;
-    int dir = step;
-    for (;;) {
-      if (v < 0) v = 0;
-      ItemPos q = p;
-      (rowOp ? q.PosY : q.PosX) = v;
-      if (!IsLockedHome(vm, q.PosX, q.PosY)) break;
-      if (v == 0 && dir < 0) dir = 1;
-      v += dir;
-    }
-    on = v;
+    if (bsearch(&cross, marks, marked, sizeof(int), CompareInts)) continue;
+    long long v = FreePlaceAlong(vm, p, rowOp, static_cast<long long>(on) + step, step);
+    if (v < 0) continue;  // already on the last line there is
+    (rowOp ? p.PosY : p.PosX) = static_cast<int>(v);
     StorePosition(b, vm, p);
   }
+  StoreFree(marks);
   FinishPositionChange();
 }
 

@@ -543,9 +543,11 @@ static void ReadPlugins(const wchar_t* text) {
   SectionKeys keys;
   keys.Scan(FindIniSection(text, L"Plugins", -1));
   int count = Clamp(keys.Dec(L"Count"), 0, kMaxFileCount);
+  // A number missing from the list is a gap, not its end: the later names
+  // would be lost at the next write.
   for (int i = 0; i < count; i++) {
     wchar_t* name = keys.Text(L"Plugin%03u", i, 0, kPathChars);
-    if (!name) break;
+    if (!name) continue;
     AddPluginName(name);
     HeapFree(GetProcessHeap(), 0, name);
   }

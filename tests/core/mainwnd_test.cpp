@@ -16,6 +16,7 @@
 #include "store/lists.h"
 #include "core_child.h"
 #include "support/message_recorder.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -364,11 +365,39 @@ TEST_F(MainWndTest, TypedKeysGoToTheSearchBox) {
   EXPECT_TRUE(g_App.Settings.Status & STATUS_SEARCH);
 }
 
+// Session end (whether or not the session really ends) and suspend write
+// pending settings to the data folder; with nothing pending nothing is written.
 TEST_F(MainWndTest, SessionEndAndSuspendAnswer) {
-  EXPECT_EQ(TRUE, SendMessageW(window_, WM_POWERBROADCAST, PBT_APMSUSPEND, 0));
+  TempDir data;
+  MessageRecorder messages;
+  wcscpy(g_App.DataFolderPath, data.Path.c_str());
+  std::wstring file = data.File(L"Vantrel.ini");
+  struct Case {
+    UINT Message;
+    WPARAM WParam;
+    int Pending;
+    LRESULT Answer;
+  } cases[] = {
+      {WM_ENDSESSION, FALSE, 1, 0},
+      {WM_ENDSESSION, TRUE, 1, 0},
+      {WM_POWERBROADCAST, PBT_APMSUSPEND, 1, TRUE},
+      {WM_ENDSESSION, FALSE, 0, 0},
+      {WM_POWERBROADCAST, PBT_APMSUSPEND, 0, TRUE},
+  };
+  for (const Case& c : cases) {
+    DeleteFileW(file.c_str());
+    g_App.Settings.PendingSave = c.Pending;
+    EXPECT_EQ(c.Answer, SendMessageW(window_, c.Message, c.WParam, 0)) << c.Message << " " << c.WParam;
+    EXPECT_EQ(c.Pending != 0, GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES)
+        << c.Message << " " << c.WParam << " pending " << c.Pending;
+    EXPECT_EQ(0, g_App.Settings.PendingSave);
+  }
+  EXPECT_TRUE(messages.Calls.empty());
+  EXPECT_TRUE(IsWindow(window_)) << "a session end that is called off leaves the launcher running";
   EXPECT_EQ(0u, g_App.Wnd.PowerState & 7);
   EXPECT_EQ(TRUE, SendMessageW(window_, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0));
   EXPECT_EQ(3u, g_App.Wnd.PowerState & 7);
+  g_App.DataFolderPath[0] = 0;
 }
 
 // --- an open shell context menu gets the menu messages of the window ---

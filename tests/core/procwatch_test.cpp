@@ -84,7 +84,7 @@ class ProcWatchTest : public testing::Test {
   HANDLE mutex_ = nullptr;
   HWND savedMain_ = nullptr;
   int (*savedSetHooks_)(int, int) = nullptr;
-  void (*savedRemove_)(ButtonInfo*) = nullptr;
+  int (*savedRemove_)(ButtonInfo*) = nullptr;
   LONG savedRunState_ = 0;
 };
 
@@ -99,6 +99,60 @@ TEST_F(ProcWatchTest, WithTheHooksOnOnlyProcessIdsAreKept) {
 
   // The button goes: so does its entry, whatever path freed it.
   FreeButtonRecord(b);
+  EXPECT_EQ(0, Count());
+}
+
+// Another thread (or a launcher of another folder) holding the list's lock
+// for a while, then letting go.
+struct LockHolder {
+  HANDLE Mutex;
+  DWORD HoldMs;
+  HANDLE Taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE Thread = nullptr;
+  LockHolder(HANDLE mutex, DWORD holdMs) : Mutex(mutex), HoldMs(holdMs) {
+    Thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    WaitForSingleObject(Taken, 5000);
+  }
+  ~LockHolder() {
+    WaitForSingleObject(Thread, INFINITE);
+    CloseHandle(Thread);
+    CloseHandle(Taken);
+  }
+  static DWORD WINAPI Run(void* p) {
+    LockHolder* h = (LockHolder*)p;
+    WaitForSingleObject(h->Mutex, INFINITE);
+    SetEvent(h->Taken);
+    Sleep(h->HoldMs);
+    ReleaseMutex(h->Mutex);
+    return 0;
+  }
+};
+
+TEST_F(ProcWatchTest, ReleasingAButtonDoesNotWaitOutALockHeldElsewhere) {
+  g_App.RunState = RS_HOOKS_ON;
+  ButtonInfo* first = NewButton(1);
+  ButtonInfo* second = NewButton(1);
+  ASSERT_EQ(1, WatchLaunchedItem(first, 11));
+  Sleep(25);
+  ASSERT_EQ(1, WatchLaunchedItem(second, 22));
+  ASSERT_EQ(2, Count());
+  {
+    LockHolder holder(mutex_, 2500);
+    DWORD start = GetTickCount();
+    FreeButtonRecord(first);
+    FreeButtonRecord(second);  // a page of buttons waits once, not per button
+    EXPECT_LT(GetTickCount() - start, 1500u);
+    // Their entries still name them: the records stay until the lock is free.
+    EXPECT_TRUE(HeapValidate(GetProcessHeap(), 0, first));
+    EXPECT_TRUE(HeapValidate(GetProcessHeap(), 0, second));
+  }
+  Pump(100);  // the retry takes the lock now
+  EXPECT_EQ(0, Count());
+  ButtonInfo* third = NewButton(1);
+  Sleep(25);
+  ASSERT_EQ(1, WatchLaunchedItem(third, 33));
+  EXPECT_EQ(third, Entry(0).Item);
+  FreeButtonRecord(third);
   EXPECT_EQ(0, Count());
 }
 

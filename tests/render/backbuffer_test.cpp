@@ -5,7 +5,9 @@
 #include "render/icon_fixture.h"
 #include "render/iconcache.h"
 #include "render/paint.h"
+#include "store/lists.h"
 #include "support/canvas.h"
+#include "support/message_recorder.h"
 #include "support/test_support.h"
 #include "tools/render_scene.h"
 
@@ -271,18 +273,137 @@ TEST_F(BackBufferTest, AlphaSettingGoesWithEveryPush) {
   g_App.Settings.Alpha = 255;
 }
 
-TEST_F(BackBufferTest, WithoutLayeredWindowsNothingIsPushedAndPaintComposesTheCaches) {
+// Without layered windows nothing is pushed: WM_PAINT composes the caches
+// into the window, the same picture the layered window gets.
+TEST_F(BackBufferTest, WithoutLayeredWindowsPaintComposesTheCachesIntoTheWindow) {
+  Build(RenderScene{});
+  Pixels layered(g_App.Render.Back);
+  g_Pushes.clear();
   RenderScene s;
   s.Painted = 1;
   Build(s);
+  HWND w = g_App.MainWnd;
+  ASSERT_FALSE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYERED);
   EXPECT_FALSE(g_App.Render.Back.Dc);
   EXPECT_TRUE(g_App.Render.Background.Dc);
   EXPECT_TRUE(g_App.Render.ButtonFaces.Dc);
-  EXPECT_TRUE(g_Pushes.empty());
+  int width = g_App.Layout.Width, height = g_App.Layout.Height;
+  ASSERT_EQ(layered.Width, width);
+  ASSERT_EQ(layered.Height, height);
+
+  ShowWindow(w, SW_SHOWNA);
+  RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  Canvas shown(width, height);
+  HDC dc = GetDC(w);
+  ASSERT_TRUE(dc);
+  BitBlt(shown.Dc, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+  ReleaseDC(w, dc);
   // Drawers without a DC of their own draw into the window's.
   SetHoverButton(0, 0);
-  EXPECT_TRUE(g_Pushes.empty());
   ClearHoverState(3, 1);
+  ShowWindow(w, SW_HIDE);
+  EXPECT_TRUE(g_Pushes.empty());
+
+  int differ = 0;
+  for (int y = 0; y < height; y++)
+    for (int x = 0; x < width; x++) differ += shown.At(x, y) != layered.At(x, y);
+  EXPECT_EQ(differ, 0);
+  // Not a blank window either: the outline, a button's edges, the caption text.
+  EXPECT_EQ(shown.At(0, 0), RGB(0, 0, 0));
+  const RECT& c0 = Cell(0);
+  EXPECT_EQ(shown.At(c0.left, c0.top + 10), RGB(255, 255, 255));
+  EXPECT_EQ(shown.At(c0.right, c0.top + 10), RGB(0, 0, 0));
+  const RECT& cap = Slot(SLOT_CAPTION);
+  int dark = 0;
+  for (int y = cap.top; y <= cap.bottom; y++)
+    for (int x = cap.left; x <= cap.right; x++) {
+      COLORREF c = shown.At(x, y);
+      dark += GetRValue(c) < 0x60 && GetGValue(c) < 0x60 && GetBValue(c) < 0x60;
+    }
+  EXPECT_GT(dark, 20);
+}
+
+// A layout whose back buffer cannot be made: the old, smaller buffer is not
+// kept, nothing is drawn or pushed, and the next layout that can be made
+// brings the window back.
+TEST_F(BackBufferTest, ABackBufferThatCannotBeMadeLeavesNone) {
+  Build(RenderScene{});
+  ASSERT_TRUE(g_App.Render.Back.Dc);
+  size_t pushes = g_Pushes.size();
+  LayoutState& L = g_App.Layout;
+  int width = L.Width, height = L.Height;
+  L.Width = L.Height = 100000;  // 40 GB
+  UpdateWindowAfterLayout();
+  EXPECT_FALSE(g_App.Render.Back.Dc);
+  RepaintMainWindow(RP_FRAME | RP_TABS | RP_BUTTONS | RP_PUSH);
+  SetHoverButton(1, 0);
+  ClearHoverState(3, 1);
+  EXPECT_EQ(pushes, g_Pushes.size());
+
+  L.Width = width;
+  L.Height = height;
+  UpdateWindowAfterLayout();
+  ASSERT_TRUE(g_App.Render.Back.Dc);
+  EXPECT_EQ(width, g_App.Render.Back.Width);
+  EXPECT_EQ(height, g_App.Render.Back.Height);
+  EXPECT_EQ(pushes + 1, g_Pushes.size());
+}
+
+// Deleting or moving a page so that the tab strip gains or loses a row
+// leaves the window as a whole new layout would: size, cells, caches and
+// the composed picture.
+TEST_F(BackBufferTest, PageChangesThatChangeTheTabRowsLayOutTheWholeWindow) {
+  TempDir dir;
+  wcscpy(g_App.DataFolderPath, dir.Path.c_str());
+  MessageRecorder messages;  // the question before a page is deleted: OK
+  struct Case {
+    const char* What;
+    const wchar_t* Names[3];
+    int Current;  // the page deleted, or -1
+    int Drag, To;  // the page moved and where to
+  } cases[] = {
+      {"deleting the page of the second row", {L"P1", L"P2", nullptr}, 2, -1, -1},
+      {"moving a page up beside the first", {L"P1", nullptr, L"P3"}, -1, 2, 1},
+  };
+  for (const Case& c : cases) {
+    Build(RenderScene{3, 2});
+    g_App.Design.ViewMode[0].Flag |= VMF_TAB_MULTILINE;
+    // A tab wider than the strip has a row of its own.
+    for (int p = 0; p < 3; p++) {
+      StoreFree(g_App.Store.Pages[p].Name);
+      g_App.Store.Pages[p].Name = StoreDupString(c.Names[p] ? c.Names[p] : L"A page name far wider than the tab strip of the window, which takes a row of its own whatever the font");
+    }
+    ApplyDesign();
+    int before = g_App.Layout.Height;
+    if (c.Current >= 0) {
+      g_App.Store.CurrentPage = g_App.Settings.LastPage = c.Current;
+      RebuildButtonGrid(0);
+      ASSERT_EQ(1, DeletePage()) << c.What;
+    } else {
+      g_App.Store.DragPage = c.Drag;
+      MovePage(c.To);
+    }
+    const LayoutState& L = g_App.Layout;
+    ASSERT_LT(L.Height, before) << c.What << ": the strip lost a row";
+    EXPECT_EQ(g_App.Store.CurrentPage, g_App.Settings.LastPage) << c.What;
+    RECT window;
+    ASSERT_TRUE(GetWindowRect(g_App.MainWnd, &window));
+    EXPECT_EQ(L.Height, window.bottom - window.top) << c.What;
+    EXPECT_EQ(L.Height, g_App.Render.Back.Height) << c.What;
+    EXPECT_EQ(L.Height, g_App.Render.Background.Height) << c.What;
+    int height = L.Height;
+    std::vector<RECT> cells(L.CellRects, L.CellRects + L.CellCount);
+    RepaintMainWindow(RP_FRAME | RP_TABS | RP_BUTTONS | RP_PUSH);
+    Pixels after(g_App.Render.Back);
+
+    ApplyDesign();
+    EXPECT_EQ(height, L.Height) << c.What;
+    for (int i = 0; i < L.CellCount; i++) EXPECT_TRUE(EqualRect(&cells[i], &L.CellRects[i])) << c.What << " cell " << i;
+    Pixels fresh(g_App.Render.Back);
+    EXPECT_TRUE(after.Bits == fresh.Bits) << c.What;
+  }
+  ClearItemStore();
+  g_App.DataFolderPath[0] = 0;
 }
 
 TEST_F(BackBufferTest, BuffersAreReplacedOnlyWhenTheNewOneCanBeMade) {

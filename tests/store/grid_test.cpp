@@ -206,6 +206,44 @@ TEST_F(GridTest, InsertingAColumn) {
   EXPECT_EQ((ItemPos{0, 0}), P(b));
 }
 
+// Positions a damaged file can hold: the marks never size by them, and no
+// step runs past the largest coordinate.
+TEST_F(GridTest, GridLinesWithDamagedPositions) {
+  const int kMax = 0x7FFFFFFF;
+  struct Case {
+    const char* What;
+    int Flags;
+    ItemPos Cell;  // logical position of the cell the command is given
+    std::vector<ItemPos> Buttons;
+    std::vector<ItemPos> Locked;  // on page 2
+    std::vector<ItemPos> After;
+  } cases[] = {
+      {"row past the largest column", GRID_INSERT | GRID_ROW, {0, 0}, {{kMax, 0}, {0, 0}}, {}, {{kMax, 1}, {0, 1}}},
+      {"column under the largest row", GRID_INSERT | GRID_COLUMN, {0, 0}, {{0, kMax}, {0, 1}}, {}, {{1, kMax}, {1, 1}}},
+      {"locked far column holds", GRID_INSERT | GRID_ROW, {0, 0}, {{kMax - 1, 0}, {kMax, 0}}, {{kMax - 1, 0}},
+       {{kMax - 1, 0}, {kMax, 1}}},
+      {"last row stays", GRID_INSERT | GRID_ROW, {0, 0}, {{0, kMax}, {1, 0}}, {}, {{0, kMax}, {1, 1}}},
+      {"last column stays", GRID_INSERT | GRID_COLUMN, {1, 0}, {{kMax, 2}, {1, 2}}, {}, {{kMax, 2}, {2, 2}}},
+      {"delete keeps the far column", GRID_DELETE | GRID_ROW, {0, 1}, {{kMax, 1}, {kMax, 2}, {3, 2}}, {},
+       {{kMax, 1}, {kMax, 2}, {3, 1}}},
+      {"delete next to a far locked home", GRID_DELETE | GRID_COLUMN, {0, 0}, {{1, kMax}, {1, 0}}, {{0, kMax}},
+       {{1, kMax}, {0, 0}}},
+  };
+  for (const Case& c : cases) {
+    for (int p = 0; p < S().PageCount; p++)
+      while (GetItemCount(p)) ReleaseButton(p, GetItemCount(p) - 1, 0, 0);
+    CollectLockedButtons();
+    std::vector<ButtonInfo*> buttons;
+    for (const ItemPos& at : c.Buttons) buttons.push_back(Add(0, "b", at.PosX, at.PosY));
+    for (const ItemPos& at : c.Locked) Lock(Add(1, "locked", at.PosX, at.PosY));
+    RebuildButtonGrid(0);
+    int cell = FindGridCell(c.Cell);
+    ASSERT_GE(cell, 0) << c.What;
+    InsertOrDeleteGridLine(cell, c.Flags);
+    for (size_t i = 0; i < buttons.size(); i++) EXPECT_EQ(c.After[i], P(buttons[i])) << c.What << " button " << i;
+  }
+}
+
 TEST_F(GridTest, MovingOntoAButtonOfTheSameRow) {
   ButtonInfo* a = Add(0, "a", 0, 0);
   ButtonInfo* b = Add(0, "b", 1, 0);

@@ -63,6 +63,7 @@ StoreOutlets RecordingOutlets() {
   o.RemoveWatchEntries = [](ButtonInfo* b) {
     g_Log.WatchRemoved.push_back(b);
     Record("RemoveWatchEntries");
+    return 1;
   };
   return o;
 }

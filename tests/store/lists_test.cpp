@@ -48,9 +48,11 @@ TEST_F(ListsTest, DeletingTheLastPageShowsThePageBefore) {
   S().Pages[1].ScrollStat[0] = 2;
   S().Pages[1].ScrollStat[2] = 3;
   S().CurrentPage = 2;
+  g_App.Settings.LastPage = 2;
   EXPECT_EQ(1, DeletePage());
   EXPECT_EQ(2, S().PageCount);
   EXPECT_EQ(1, S().CurrentPage);
+  EXPECT_EQ(1, g_App.Settings.LastPage) << "the page shown is the one the settings name";
   EXPECT_EQ(0, S().Pages[1].ScrollStat[0]);
   EXPECT_EQ(0, S().Pages[1].ScrollStat[2]);
   EXPECT_TRUE(g_Log.Has("WriteSettings"));
@@ -203,6 +205,7 @@ TEST_F(ReferenceTest, MovingAPageRenumbersEveryReferenceKind) {
   ASSERT_EQ(b[1], GetItem(2, 0));
   ASSERT_EQ(b[2], GetItem(1, 0));
   EXPECT_EQ(2, S().CurrentPage);
+  EXPECT_EQ(2, g_App.Settings.LastPage);
   EXPECT_EQ(2, S().SubMenus[0].Page);
   EXPECT_EQ(1, S().SubMenus[1].Page);
   EXPECT_EQ((std::vector<int>{MakeItemRef(0, 0), MakeItemRef(2, 0), MakeItemRef(1, 0), MakeItemRef(3, 0),

@@ -237,6 +237,36 @@ TEST_F(SettingsFileTest, PendingSaveClearsOnlyOnAWriteToTheDataFolder) {
   EXPECT_EQ(0, S().PendingSave);
 }
 
+// A plug-in list with numbers missing (an entry deleted by hand) keeps every
+// name after the gap, also through the next write.
+TEST_F(SettingsFileTest, PluginListGapsAreSkippedNotTheEnd) {
+  struct Case {
+    const wchar_t* Section;
+    std::vector<std::wstring> Names;
+  } cases[] = {
+      {L"Count=4\r\nPlugin000=A.dll\r\nPlugin002=C.dll\r\nPlugin003=D.dll\r\n", {L"A.dll", L"C.dll", L"D.dll"}},
+      {L"Count=3\r\nPlugin001=B.dll\r\nPlugin002=C.dll\r\n", {L"B.dll", L"C.dll"}},
+      {L"Count=2\r\nPlugin000=A.dll\r\nPlugin005=F.dll\r\n", {L"A.dll"}},  // past the count
+      {L"Count=2\r\n", {}},
+  };
+  for (const Case& c : cases) {
+    WriteSettingsText(GeneralFile(L"", L"\r\n[Plugins]\r\n" + std::wstring(c.Section)));
+    ASSERT_EQ(1, ReadSettings());
+    std::vector<std::wstring> read(S().Plugins, S().Plugins + S().PluginCount);
+    EXPECT_EQ(c.Names, read) << c.Section;
+    ASSERT_EQ(1, WriteSettings(nullptr, 0));
+    ASSERT_EQ(1, ReadSettings());
+    std::vector<std::wstring> again(S().Plugins, S().Plugins + S().PluginCount);
+    EXPECT_EQ(c.Names, again) << c.Section;
+    std::wstring text = env.Text(L"Vantrel.ini");
+    for (size_t i = 0; i < c.Names.size(); i++) {
+      wchar_t key[32];
+      swprintf(key, 32, L"\r\nPlugin%03u=", (unsigned)i);
+      EXPECT_NE(std::wstring::npos, text.find(key + c.Names[i] + L"\r\n")) << c.Section;
+    }
+  }
+}
+
 // ---- values and ranges ------------------------------------------------------------
 
 struct RangeCase {
