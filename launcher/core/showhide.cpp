@@ -7,6 +7,7 @@
 #include "core/mainwnd.h"
 #include "core/menucmd.h"
 #include "core/mouseinput.h"
+#include "core/procwatch.h"
 #include "core/startup.h"
 #include "state.h"
 #include "core/switches.h"
@@ -382,6 +383,9 @@ void ShowLauncher(int mode, int x, int y, int page, int activate) {
 }
 
 int HideLauncher(int hideMode, int reactivate, int endAfter) {
+  // A launch from the window left the guard on; a hidden (or parked)
+  // launcher must not keep taking the foreground back.
+  StopForegroundGuard();
   HWND w = g_App.MainWnd;
   if (!w || !IsWindowVisible(w)) return 0;
   if (!reactivate && (g_App.Wnd.Flags & kKeyInteraction)) BringToForeground(w, 0);

@@ -8,6 +8,7 @@
 #include "core_child.h"
 #include "core/hookctl.h"
 #include "core/mainwnd.h"
+#include "core/procwatch.h"
 #include "core/startup.h"
 #include "state.h"
 #include "core/switches.h"
@@ -505,6 +506,31 @@ TEST_F(ShowHideTest, RearrangeDragShowsTheMoveAndCopyCursors) {
   g_App.Wnd.Flags |= WSF_SUBMENU_OPEN;
   UpdateCursor();
   EXPECT_EQ(LoadCursorW(nullptr, IDC_ARROW), GetCursor());
+}
+
+// A launch from the window keeps the foreground with the launcher; once it
+// hides, or parks at its standby place, the guard must be gone.
+TEST_F(ShowHideTest, HidingEndsTheForegroundGuardOfALaunch) {
+  struct Case {
+    const char* Name;
+    UINT Standby;
+    int HideMode;
+    bool Show;
+  } cases[] = {
+      {"hidden", 0, 1, true},
+      {"parked at standby", 4, 0, true},
+      {"already hidden", 0, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    g_App.Settings.StandbyPosition = c.Standby;
+    if (c.Show) ShowLauncher(SHOW_AT_POINT, 10, 10, kKeepCurrentPage, 1);
+    StartForegroundGuard();
+    ASSERT_TRUE(IsForegroundGuardOn());
+    HideLauncher(c.HideMode, 0, 0);
+    EXPECT_FALSE(IsForegroundGuardOn());
+    HideLauncher(1, 0, 0);
+  }
 }
 
 }  // namespace
