@@ -558,9 +558,11 @@ void OnMouseMove(WPARAM wParam, LPARAM) {
       SetHover(-1);
       return;
     }
-    // Dragging a button out as a file needs the drop source; until then a
-    // press that leaves its cell ends.
-    if (cell != in.PressCell) CancelPress();
+    // A press that may still become a drag survives a slip onto the next
+    // cell: released there, it launches what was pressed. A drag-out ends
+    // the press once it would start (there is no drop source to run it).
+    if (start == 2 && IsDragDistance(in.PressPoint, now)) CancelPress();
+    else if (start == 0 && cell != in.PressCell) CancelPress();
     return;
   }
   if (in.RearrangeDrag) return;
