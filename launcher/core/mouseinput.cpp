@@ -371,10 +371,16 @@ static int SuppressedByGesture(UINT message) {
       int drop = (g & GS_SKIP_MUP) != 0;
       g &= ~GS_SKIP_MUP;
       g |= GS_SKIP_WHEEL;
-      g_App.Input.WheelBlockTicks = kWheelBlockTicks;
+      g_App.Ticker.ReleaseGuard = kWheelBlockTicks;
       return drop;
     }
-    case WM_MOUSEWHEEL: return (g & GS_SKIP_WHEEL) != 0;
+    case WM_MOUSEWHEEL:
+      // The ticker counts the block down; the bit is this thread's, so it
+      // ends here, at the first wheel after the count ran out.
+      if (!(g & GS_SKIP_WHEEL)) return 0;
+      if (g_App.Ticker.ReleaseGuard > 0) return 1;
+      g &= ~GS_SKIP_WHEEL;
+      return 0;
     default: return 0;
   }
 }

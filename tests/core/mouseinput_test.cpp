@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <ole2.h>
 
+#include "core/ticker.h"
 #include "input_fixture.h"
 
 namespace {
@@ -300,6 +301,38 @@ TEST_F(PressMoveTest, ASlipOntoTheNextCellKeepsThePressWhileADragIsPossible) {
     EXPECT_EQ(c.Launch, g_InputLog.Launches.empty() ? std::string() : g_InputLog.Launches[0]);
     EXPECT_LE(g_InputLog.Launches.size(), 1u);
   }
+}
+
+// A middle click blocks the wheel for three ticks of the ticker, then the
+// wheel pages again.
+TEST_F(PressMoveTest, AMiddleClickBlocksTheWheelOnlyForAMoment) {
+  MakePages(3);
+  g_App.Settings.Mouse.Caption[5] = LC_NEXT_PAGE + 1;
+  SetWindowPos(window_, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ASSERT_TRUE(IsWindowVisible(window_));
+  g_CellUnderCursor = -1;
+  OnMouseButton(WM_MOUSEWHEEL, Wheel(-120), 0);
+  ASSERT_EQ(1, S().CurrentPage);
+  OnMouseButton(WM_MBUTTONUP, 0, 0);
+  OnMouseButton(WM_MOUSEWHEEL, Wheel(-120), 0);
+  EXPECT_EQ(1, S().CurrentPage);  // blocked
+
+  TickerOutlets savedTicker = g_TickerOutlets;
+  g_TickerOutlets = TickerOutlets{};
+  g_App.Ticker.Tick = 0;
+  DWORD start = GetTickCount();
+  ASSERT_EQ(1, StartTicker());
+  DWORD paged = 0;
+  while (!paged && GetTickCount() - start < 2000) {
+    Sleep(20);
+    OnMouseButton(WM_MOUSEWHEEL, Wheel(-120), 0);
+    if (S().CurrentPage == 2) paged = GetTickCount() - start;
+  }
+  EXPECT_EQ(1, StopTicker());
+  g_TickerOutlets = savedTicker;
+  EXPECT_EQ(2, S().CurrentPage) << "the wheel stayed blocked";
+  EXPECT_GE(paged, 150u);
+  EXPECT_EQ(0u, g_App.Input.Gesture & GS_SKIP_WHEEL);
 }
 
 }  // namespace
