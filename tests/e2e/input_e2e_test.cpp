@@ -1,11 +1,13 @@
 // Mouse input on the real Vantrel.exe: presses that slip onto the next
-// button.
+// button, and clicks on the tray icon (its messages posted as the
+// notification area would send them).
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "hooklib/vnhook.h"
 #include "e2e/launcher_fixture.h"
 #include "support/test_support.h"
 
@@ -64,6 +66,38 @@ TEST(InputE2E, APressThatSlipsOntoTheNextButtonLaunchesThePressedOne) {
   EXPECT_TRUE(Visible(w));
   EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
   EXPECT_EQ(0, l.Quit());
+}
+
+void PostTray(HWND w, std::initializer_list<UINT> messages) {
+  for (UINT m : messages) PostMessageW(w, WMA_TRAY, 101, m);
+}
+
+TEST(InputE2E, ATrayDoubleClickRunsItsActionAndShowsNothing) {
+  ProgramFolder folder(true);
+  // The tray double click (code 0) turns to the next page (command 1).
+  // No tray icon: start-up would wait for Wine's tray host; the clicks
+  // come as messages.
+  folder.SeedSettings(3, L"\r\n[Mouse]\r\nTrayIcon000=2\r\n", {}, L"00b4e021", L"00000835");
+  Launcher l;
+  HWND w = l.StartReady(folder, L"");
+  ASSERT_NE(nullptr, w);
+  ASSERT_FALSE(Visible(w));
+  const DWORD doubleClick = GetDoubleClickTime();
+  // One click: the launcher shows once the double-click time is over.
+  DWORD clicked = GetTickCount();
+  PostTray(w, {WM_LBUTTONDOWN, WM_LBUTTONUP});
+  ASSERT_TRUE(BecomesVisible(w, true, doubleClick + 3000));
+  EXPECT_GE(GetTickCount() - clicked, doubleClick - 50);
+  PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0);
+  ASSERT_TRUE(BecomesVisible(w, false));
+
+  // A double click: its action only.
+  PostTray(w, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP});
+  ASSERT_TRUE(l.Answers());
+  EXPECT_TRUE(StaysVisible(w, false, doubleClick + 700)) << "the first click of the double click showed it";
+  ASSERT_EQ(0, l.Quit());
+  EXPECT_EQ(L"1", folder.GeneralValue(L"LastPage"));
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
 }
 
 }  // namespace
