@@ -92,7 +92,8 @@ struct LaunchPlatform {
   int (*GetButtonScreenRect)(ButtonInfo* item, RECT* out);
   // The point the last drop on the launcher was made at.
   int (*GetDropPoint)(POINT* out);
-  // The page's scroll position went back to 0: grid, caption and buttons again.
+  // Asks the window's thread to put the page's scroll back to 0, with its
+  // grid, caption and buttons (called from launch threads).
   void (*ResetPageScroll)(int page);
   // Target path of a shortcut file (heap), null when it cannot be read.
   wchar_t* (*ShortcutTarget)(const wchar_t* lnk);
