@@ -151,6 +151,7 @@ void InitLaunchPlatform() {
   p.RunPowerCommand = PowerCommand;
   p.RunSpecialCommand = SpecialCommand;
   p.ConfirmManyFiles = ConfirmClipboardFiles;
+  p.CreateThread = ::CreateThread;
   p.ResetPageScroll = PostPageScrollReset;
   g_InputOutlets.LaunchItem = LaunchFromInput;
 }
@@ -1035,7 +1036,6 @@ finish:
 
 DWORD WINAPI ExecuteItemThread(LPVOID param) {
   LaunchRequest* request = (LaunchRequest*)param;
-  InterlockedIncrement(&g_App.Core.RunningWork);
   if (request) {
     const ItemStore& s = g_App.Store;
     int list = request->List, index = request->Index;
@@ -1110,11 +1110,15 @@ void LaunchItem(ButtonInfo* item, UINT flags, POINT* where) {
       request->List = item->List;
       request->Index = item->Index;
       request->Flags = flags;
-      HANDLE thread = CreateThread(nullptr, 0, ExecuteItemThread, request, 0, nullptr);
+      // Counted before the thread exists: /n mode and the exit list must
+      // not see nothing running while a launch is about to start.
+      InterlockedIncrement(&g_App.Core.RunningWork);
+      HANDLE thread = p.CreateThread ? p.CreateThread(nullptr, 0, ExecuteItemThread, request, 0, nullptr) : nullptr;
       if (thread) {
         CloseHandle(thread);
         return;
       }
+      InterlockedDecrement(&g_App.Core.RunningWork);
       HeapFree(Heap(), 0, request);
     }
   }

@@ -95,6 +95,7 @@ struct LaunchPlatform {
   // Asks the window's thread to put the page's scroll back to 0, with its
   // grid, caption and buttons (called from launch threads).
   void (*ResetPageScroll)(int page);
+  HANDLE(WINAPI* CreateThread)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD);
   // Target path of a shortcut file (heap), null when it cannot be read.
   wchar_t* (*ShortcutTarget)(const wchar_t* lnk);
   // The hook switch: the process watch turns the hooks on again with it.
@@ -106,6 +107,8 @@ void InitLaunchPlatform();
 // --- the road -------------------------------------------------------------------
 
 void LaunchItem(ButtonInfo* item, UINT flags, POINT* where);
+// The thread of one request; LaunchItem counted it as running before it
+// started, and it counts itself out at its end.
 DWORD WINAPI ExecuteItemThread(LPVOID request);
 void PrepareAndExecuteItem(ButtonInfo* item, UINT flags, POINT* where);
 int ExecuteItem(ButtonInfo* item, const wchar_t* path, UINT flags, POINT* where);

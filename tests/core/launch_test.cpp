@@ -265,6 +265,17 @@ int FakeConfirm(int count) {
   g_Confirmed = count;
   return g_ConfirmAnswer;
 }
+LONG g_RunningAtThreadStart = -1;  // -1: no thread was asked for
+bool g_ThreadStartFails = false;
+HANDLE WINAPI FakeCreateThread(LPSECURITY_ATTRIBUTES a, SIZE_T size, LPTHREAD_START_ROUTINE proc, LPVOID arg,
+                               DWORD flags, LPDWORD id) {
+  g_RunningAtThreadStart = g_App.Core.RunningWork;
+  if (g_ThreadStartFails) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  return ::CreateThread(a, size, proc, arg, flags, id);
+}
 std::vector<int> g_ScrollResets;
 void RecordScrollReset(int page) {
   EnterCriticalSection(&g_CallLock);
@@ -340,6 +351,7 @@ class LaunchRoadTest : public testing::Test {
     p.CreateProcessWithTokenW = FakeCreateWithToken;
     p.ActivateApplication = FakeActivate;
     p.ConfirmManyFiles = FakeConfirm;
+    p.CreateThread = FakeCreateThread;
     p.ResetPageScroll = RecordScrollReset;
     g_StoreOutlets.BroadcastPluginEvent = RecordEvent;
     // Hooks on: no launch here asks for a process watch by itself.
@@ -354,6 +366,8 @@ class LaunchRoadTest : public testing::Test {
     g_TokenOk = TRUE;
     g_ConfirmAnswer = 1;
     g_Confirmed = 0;
+    g_RunningAtThreadStart = -1;
+    g_ThreadStartFails = false;
     g_ScrollResets.clear();
     g_App.Core.RunningWork = 0;
   }
@@ -636,6 +650,8 @@ TEST_F(LaunchRoadTest, LaunchItemHandsTheButtonToAThread) {
   OneButtonPage page(&b.B);
 
   LaunchItem(&b.B, 0, nullptr);
+  // Counted before the thread existed: nothing may end the program in between.
+  EXPECT_EQ(1, g_RunningAtThreadStart);
   ASSERT_TRUE(WaitForLaunchEnd());
   EXPECT_EQ(0, g_App.Core.RunningWork);
   ASSERT_EQ(1u, g_Calls.size());
@@ -644,8 +660,38 @@ TEST_F(LaunchRoadTest, LaunchItemHandsTheButtonToAThread) {
   ASSERT_EQ(1u, g_Events.size());
   EXPECT_EQ((1 << 16) | 0, g_Events[0].second);
   EXPECT_EQ(&b.B, g_App.Store.LastLaunched);  // recorded for the history
+}
 
-  LaunchItem(nullptr, 0, nullptr);  // nothing to launch: nothing happens
+TEST_F(LaunchRoadTest, AThreadThatCannotStartLaunchesHereAndIsNotCounted) {
+  TempDir dir;
+  std::wstring exe = dir.File(L"tool.exe");
+  ASSERT_TRUE(WriteFileBytes(exe, "MZ"));
+  TestButton b(1, exe.c_str(), L"", 0x80);
+  OneButtonPage page(&b.B);
+  g_ThreadStartFails = true;
+  LaunchItem(&b.B, 0, nullptr);
+  EXPECT_EQ(1, g_RunningAtThreadStart);
+  EXPECT_EQ(0, g_App.Core.RunningWork);
+  ASSERT_EQ(1u, g_Calls.size());
+  EXPECT_EQ(GetCurrentThreadId(), g_Calls[0].Thread);
+  EXPECT_EQ(1u, g_Events.size());
+}
+
+TEST_F(LaunchRoadTest, NoItemLaunchesNothing) {
+  TestButton b(1, L"C:\\apps\\tool.exe", L"", 0x80);
+  OneButtonPage page(&b.B);
+  g_App.Core.RunningWork = 2;  // other work going on stays as it is
+  for (UINT flags : {0u, (UINT)LF_FROM_WINDOW, (UINT)LF_SKIP_PRELAUNCH}) {
+    LaunchItem(nullptr, flags, nullptr);
+    EXPECT_EQ(-1, g_RunningAtThreadStart) << flags;  // no thread asked for
+    EXPECT_EQ(2, g_App.Core.RunningWork) << flags;
+  }
+  Sleep(50);
+  EXPECT_TRUE(g_Calls.empty());
+  EXPECT_TRUE(g_Events.empty());  // no PN_ITEMEXECUTED
+  EXPECT_EQ(nullptr, g_App.Store.LastLaunched);
+  EXPECT_FALSE(IsForegroundGuardOn());
+  g_App.Core.RunningWork = 0;
 }
 
 // A page that goes back to its top-left after a launch: the launch thread
@@ -695,11 +741,12 @@ DWORD WINAPI AskForScrollReset(LPVOID) {
   return 0;
 }
 
-// The road's real scroll reset goes to the launcher window as a message
-// its own thread handles.
-TEST_F(LaunchRoadTest, StartUpBindsThePostedScrollReset) {
+// The road's real entries: threads are the system's, and the scroll reset
+// goes to the launcher window as a message its own thread handles.
+TEST_F(LaunchRoadTest, StartUpBindsThreadsAndThePostedScrollReset) {
   InputOutlets savedInput = g_InputOutlets;
   InitLaunchPlatform();
+  EXPECT_EQ((void*)::CreateThread, (void*)g_LaunchPlatform.CreateThread);
   ASSERT_NE(nullptr, g_LaunchPlatform.ResetPageScroll);
   HWND w = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, w);
