@@ -47,6 +47,9 @@ enum : UINT {
   WMA_DEFERREDDROP = WM_APP + 28,
   WMA_OPENLOCATION = WM_APP + 29,
   WMA_CLOSESUBMENUS = WM_APP + 30,
+  // The launcher's own, from its launch threads: wParam a page whose
+  // scroll goes back to 0 on the window's thread.
+  WMA_RESETSCROLL = WM_APP + 32,
 };
 
 // First argument of _VnSetDllData.

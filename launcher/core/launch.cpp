@@ -10,6 +10,7 @@
 #include "core/commands.h"
 #include "core/eventlists.h"
 #include "core/hookctl.h"
+#include "core/hookbind.h"
 #include "core/mainwnd.h"
 #include "core/procwatch.h"
 #include "core/shortcut.h"
@@ -127,6 +128,10 @@ static int DelayedLaunches(ButtonInfo* item, UINT flags) { return StartDelayedLa
 static void PowerCommand(UINT options, UINT type) { RunPowerCommand((options & 0xFFFF0000) | (type & 0xFFFF)); }
 static void SpecialCommand(ButtonInfo* item, UINT flags) { RunSpecialCommand(item, (int)flags); }
 static int ConfirmClipboardFiles(int count) { return ConfirmManyFiles(nullptr, count, 0); }
+// A launch thread asks; the window's thread resets the scroll and the grid.
+static void PostPageScrollReset(int page) {
+  if (g_App.MainWnd) PostMessageW(g_App.MainWnd, WMA_RESETSCROLL, (WPARAM)page, 0);
+}
 
 LaunchPlatform g_LaunchPlatform = {};
 
@@ -146,6 +151,8 @@ void InitLaunchPlatform() {
   p.RunPowerCommand = PowerCommand;
   p.RunSpecialCommand = SpecialCommand;
   p.ConfirmManyFiles = ConfirmClipboardFiles;
+  p.CreateThread = ::CreateThread;
+  p.ResetPageScroll = PostPageScrollReset;
   g_InputOutlets.LaunchItem = LaunchFromInput;
 }
 
@@ -970,14 +977,13 @@ static void AfterSuccess(ButtonInfo* item) {
   }
   if ((set.Option1 & OPT1_VIEWMODE1_AFTER) && main) PostMessageW(main, WM_COMMAND, kMenuCommandViewMode1, 0);
   int page = ListPage(item->List);
-  if (page >= 0 && (g_App.Store.Pages[page].Flag & 1)) {
+  if (page >= 0 && (g_App.Store.Pages[page].Flag & PAGE_RESET_AFTER_LAUNCH)) {
     int vm = CurrentViewMode() ? 1 : 0;
-    PageInfo& info = g_App.Store.Pages[page];
-    if (info.ScrollStat[vm] || info.ScrollStat[2 + vm]) {
-      info.ScrollStat[vm] = info.ScrollStat[2 + vm] = 0;
-      if (g_App.RunState & RS_TRACK_CHANGES) MarkSettingsChanged();
-      if (g_LaunchPlatform.ResetPageScroll) g_LaunchPlatform.ResetPageScroll(page);
-    }
+    const PageInfo& info = g_App.Store.Pages[page];
+    // Only read here: the scroll, the grid and the picture change together
+    // on the window's thread.
+    if ((info.ScrollStat[vm] || info.ScrollStat[2 + vm]) && g_LaunchPlatform.ResetPageScroll)
+      g_LaunchPlatform.ResetPageScroll(page);
   }
 }
 
@@ -1030,7 +1036,6 @@ finish:
 
 DWORD WINAPI ExecuteItemThread(LPVOID param) {
   LaunchRequest* request = (LaunchRequest*)param;
-  InterlockedIncrement(&g_App.Core.RunningWork);
   if (request) {
     const ItemStore& s = g_App.Store;
     int list = request->List, index = request->Index;
@@ -1105,11 +1110,15 @@ void LaunchItem(ButtonInfo* item, UINT flags, POINT* where) {
       request->List = item->List;
       request->Index = item->Index;
       request->Flags = flags;
-      HANDLE thread = CreateThread(nullptr, 0, ExecuteItemThread, request, 0, nullptr);
+      // Counted before the thread exists: /n mode and the exit list must
+      // not see nothing running while a launch is about to start.
+      InterlockedIncrement(&g_App.Core.RunningWork);
+      HANDLE thread = p.CreateThread ? p.CreateThread(nullptr, 0, ExecuteItemThread, request, 0, nullptr) : nullptr;
       if (thread) {
         CloseHandle(thread);
         return;
       }
+      InterlockedDecrement(&g_App.Core.RunningWork);
       HeapFree(Heap(), 0, request);
     }
   }

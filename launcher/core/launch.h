@@ -92,8 +92,10 @@ struct LaunchPlatform {
   int (*GetButtonScreenRect)(ButtonInfo* item, RECT* out);
   // The point the last drop on the launcher was made at.
   int (*GetDropPoint)(POINT* out);
-  // The page's scroll position went back to 0: grid, caption and buttons again.
+  // Asks the window's thread to put the page's scroll back to 0, with its
+  // grid, caption and buttons (called from launch threads).
   void (*ResetPageScroll)(int page);
+  HANDLE(WINAPI* CreateThread)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD);
   // Target path of a shortcut file (heap), null when it cannot be read.
   wchar_t* (*ShortcutTarget)(const wchar_t* lnk);
   // The hook switch: the process watch turns the hooks on again with it.
@@ -105,6 +107,8 @@ void InitLaunchPlatform();
 // --- the road -------------------------------------------------------------------
 
 void LaunchItem(ButtonInfo* item, UINT flags, POINT* where);
+// The thread of one request; LaunchItem counted it as running before it
+// started, and it counts itself out at its end.
 DWORD WINAPI ExecuteItemThread(LPVOID request);
 void PrepareAndExecuteItem(ButtonInfo* item, UINT flags, POINT* where);
 int ExecuteItem(ButtonInfo* item, const wchar_t* path, UINT flags, POINT* where);

@@ -72,6 +72,8 @@ int IsPrivateMessageValid(UINT message, WPARAM wParam, LPARAM lParam) {
       return wParam == kTrayIconId && lParam >= WM_MOUSEFIRST && lParam <= WM_MOUSELAST;
     case WMA_ADMINERROR:
       return wParam >= 1 && wParam <= 3;
+    case WMA_RESETSCROLL:
+      return wParam < (WPARAM)(g_App.Store.PageCount > 0 ? g_App.Store.PageCount : 0);
     default:
       return 1;
   }
@@ -211,6 +213,9 @@ static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lPar
     case WMA_UPDATEICONS:
       UpdateAllIcons();
       return 0;
+    case WMA_RESETSCROLL:
+      ResetPageScroll((int)wParam);
+      return 0;
     case WMA_ADMINERROR:
       if (wParam == 3) {
         ShowMessage(IDS_ERR_HOOK, MB_ICONERROR);
@@ -281,7 +286,7 @@ static LRESULT OnPowerBroadcast(HWND w, WPARAM event, LPARAM lParam) {
 }
 
 LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message >= WMA_HOTKEY && message <= WMA_CLOSESUBMENUS)
+  if ((message >= WMA_HOTKEY && message <= WMA_CLOSESUBMENUS) || message == WMA_RESETSCROLL)
     return OnPrivateMessage(w, message, wParam, lParam);
   if (message == WM_TIMER && OnTriggerTimer(wParam)) return 0;
   // An open shell context menu draws its own entries ("Send to", "Open with").

@@ -371,10 +371,16 @@ static int SuppressedByGesture(UINT message) {
       int drop = (g & GS_SKIP_MUP) != 0;
       g &= ~GS_SKIP_MUP;
       g |= GS_SKIP_WHEEL;
-      g_App.Input.WheelBlockTicks = kWheelBlockTicks;
+      g_App.Ticker.ReleaseGuard = kWheelBlockTicks;
       return drop;
     }
-    case WM_MOUSEWHEEL: return (g & GS_SKIP_WHEEL) != 0;
+    case WM_MOUSEWHEEL:
+      // The ticker counts the block down; the bit is this thread's, so it
+      // ends here, at the first wheel after the count ran out.
+      if (!(g & GS_SKIP_WHEEL)) return 0;
+      if (g_App.Ticker.ReleaseGuard > 0) return 1;
+      g &= ~GS_SKIP_WHEEL;
+      return 0;
     default: return 0;
   }
 }
@@ -559,9 +565,11 @@ void OnMouseMove(WPARAM wParam, LPARAM) {
       SetHover(-1);
       return;
     }
-    // Dragging a button out as a file needs the drop source; until then a
-    // press that leaves its cell ends.
-    if (cell != in.PressCell) CancelPress();
+    // A press that may still become a drag survives a slip onto the next
+    // cell: released there, it launches what was pressed. A drag-out ends
+    // the press once it would start (there is no drop source to run it).
+    if (start == 2 && IsDragDistance(in.PressPoint, now)) CancelPress();
+    else if (start == 0 && cell != in.PressCell) CancelPress();
     return;
   }
   if (in.RearrangeDrag) return;

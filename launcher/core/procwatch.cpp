@@ -498,6 +498,8 @@ void StopForegroundGuard() {
   DisarmTimer(TIMER_GUARD_RETRY);
 }
 
+int IsForegroundGuardOn() { return g_GuardOn || g_ForegroundHook; }
+
 static void CALLBACK OnRetryTimer(HWND w, UINT, UINT_PTR id, DWORD) {
   KillTimer(w, id);
   InterlockedExchange(&g_Armed[id - TIMER_GUARD_RETRY], 0);

@@ -42,6 +42,8 @@ void InstallWatchDestroyHook();
 // The foreground guard of launches from the launcher window.
 void StartForegroundGuard();
 void StopForegroundGuard();
+// 1 while the guard bit or its WinEvent hook is left on.
+int IsForegroundGuardOn();
 
 // Snapshot for tests and the shutdown: entries copied into out (at most
 // max); the count.

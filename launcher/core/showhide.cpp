@@ -7,6 +7,7 @@
 #include "core/mainwnd.h"
 #include "core/menucmd.h"
 #include "core/mouseinput.h"
+#include "core/procwatch.h"
 #include "core/startup.h"
 #include "state.h"
 #include "core/switches.h"
@@ -293,17 +294,17 @@ int MoveToStandbyPosition(int reactivate) {
 
 static int ViewModeIndex() { return (g_App.Settings.Status & STATUS_VIEWMODE2) ? 1 : 0; }
 
-// Back on the current page: a page that resets its scroll on return starts
-// at its top-left again.
-static void ResetScrollOnReturn() {
+int ResetPageScroll(int p) {
   ItemStore& s = g_App.Store;
-  int p = s.CurrentPage;
-  if (p < 0 || p >= s.PageCount) return;
+  if (p < 0 || p >= s.PageCount) return 0;
   PageInfo& page = s.Pages[p];
   int vm = ViewModeIndex();
-  if (!(page.Flag & 1) || (page.ScrollStat[vm] == 0 && page.ScrollStat[2 + vm] == 0)) return;
+  if (page.ScrollStat[vm] == 0 && page.ScrollStat[2 + vm] == 0) return 0;
   page.ScrollStat[vm] = 0;
   page.ScrollStat[2 + vm] = 0;
+  MarkSettingsChanged();
+  // Another page's grid is built when it becomes current.
+  if (p != s.CurrentPage) return 1;
   if (HWND w = g_App.MainWnd) {
     KillTimer(w, TIMER_PRESSHOLD);
     KillTimer(w, TIMER_DRAGHOVER_PAGE);
@@ -312,7 +313,15 @@ static void ResetScrollOnReturn() {
   RebuildButtonGrid(0);
   if ((g_App.Settings.DispOption & kPageCaption) && g_StoreOutlets.ResetCaption) g_StoreOutlets.ResetCaption();
   RepaintMainWindow(RP_BUTTONS | RP_PUSH);
-  MarkSettingsChanged();
+  return 1;
+}
+
+// Back on the current page: a page that resets its scroll on return starts
+// at its top-left again.
+static void ResetScrollOnReturn() {
+  ItemStore& s = g_App.Store;
+  int p = s.CurrentPage;
+  if (p >= 0 && p < s.PageCount && (s.Pages[p].Flag & PAGE_RESET_ON_SHOW)) ResetPageScroll(p);
 }
 
 // The window came onto a monitor of another DPI: the design is laid out
@@ -382,6 +391,9 @@ void ShowLauncher(int mode, int x, int y, int page, int activate) {
 }
 
 int HideLauncher(int hideMode, int reactivate, int endAfter) {
+  // A launch from the window left the guard on; a hidden (or parked)
+  // launcher must not keep taking the foreground back.
+  StopForegroundGuard();
   HWND w = g_App.MainWnd;
   if (!w || !IsWindowVisible(w)) return 0;
   if (!reactivate && (g_App.Wnd.Flags & kKeyInteraction)) BringToForeground(w, 0);

@@ -15,11 +15,18 @@ enum : UINT {
 // Plug-in notifications of showing and hiding.
 enum : int { PN_SHOWN = 0x10001, PN_HIDDEN = 0x10002 };
 
+// PageInfo::Flag: when the page's scroll goes back to its top-left.
+enum : int { PAGE_RESET_ON_SHOW = 0x1, PAGE_RESET_AFTER_LAUNCH = 0x2 };
+
 void ShowLauncher(int mode, int x, int y, int page, int activate);
 int HideLauncher(int hideMode, int reactivate, int endAfter);
 BOOL PlaceLauncherWindow(int placement, POINT pt, int moveSearch);
 int MoveToStandbyPosition(int reactivate);
 int UpdateTopmost(int force);
+// On the window's thread: page's scroll of the current view mode back to
+// 0, its grid rebuilt and repainted when it is the current page; 0 when it
+// was not scrolled.
+int ResetPageScroll(int page);
 void UpdateCursor();
 
 // Show mode from four DispPosition bits (bit 0: 2, bit 1: 0, bit 2: 3,

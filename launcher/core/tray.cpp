@@ -273,6 +273,9 @@ void OnTrayMessage(UINT m) {
   if (m >= WM_LBUTTONDOWN && m <= WM_MOUSEHWHEEL && g_TrayOutlets.DispatchTrayClick &&
       g_TrayOutlets.DispatchTrayClick(m)) {
     g_App.Wnd.Flags &= ~WSF_TRAY_MENU;
+    // The double click's action ran: the single click waiting for it
+    // must not show the launcher as well.
+    if (m == WM_LBUTTONDBLCLK) KillTimer(w, TIMER_TRAYCLICK);
     return;
   }
   switch (m) {

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "core/commands.h"
 #include "core/launch.h"
 #include "core/procwatch.h"
+#include "core/hookbind.h"
 #include "state.h"
 #include "store/items.h"
 #include "store/outlets.h"
@@ -263,6 +265,23 @@ int FakeConfirm(int count) {
   g_Confirmed = count;
   return g_ConfirmAnswer;
 }
+LONG g_RunningAtThreadStart = -1;  // -1: no thread was asked for
+bool g_ThreadStartFails = false;
+HANDLE WINAPI FakeCreateThread(LPSECURITY_ATTRIBUTES a, SIZE_T size, LPTHREAD_START_ROUTINE proc, LPVOID arg,
+                               DWORD flags, LPDWORD id) {
+  g_RunningAtThreadStart = g_App.Core.RunningWork;
+  if (g_ThreadStartFails) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  return ::CreateThread(a, size, proc, arg, flags, id);
+}
+std::vector<int> g_ScrollResets;
+void RecordScrollReset(int page) {
+  EnterCriticalSection(&g_CallLock);
+  g_ScrollResets.push_back(page);
+  LeaveCriticalSection(&g_CallLock);
+}
 int RecordEvent(int code, INT_PTR arg) {
   EnterCriticalSection(&g_CallLock);
   g_Events.push_back({code, arg});
@@ -332,6 +351,8 @@ class LaunchRoadTest : public testing::Test {
     p.CreateProcessWithTokenW = FakeCreateWithToken;
     p.ActivateApplication = FakeActivate;
     p.ConfirmManyFiles = FakeConfirm;
+    p.CreateThread = FakeCreateThread;
+    p.ResetPageScroll = RecordScrollReset;
     g_StoreOutlets.BroadcastPluginEvent = RecordEvent;
     // Hooks on: no launch here asks for a process watch by itself.
     g_App.RunState = RS_HOOKS_ON;
@@ -345,6 +366,10 @@ class LaunchRoadTest : public testing::Test {
     g_TokenOk = TRUE;
     g_ConfirmAnswer = 1;
     g_Confirmed = 0;
+    g_RunningAtThreadStart = -1;
+    g_ThreadStartFails = false;
+    g_ScrollResets.clear();
+    g_App.Core.RunningWork = 0;
   }
   void TearDown() override {
     g_LaunchPlatform = savedPlatform_;
@@ -583,33 +608,51 @@ TEST_F(LaunchRoadTest, PluginsHearOfEveryAttemptThatReachedTheDispatch) {
   EXPECT_TRUE(g_Events.empty());
 }
 
+// One page whose only button is b; the store as it was comes back after.
+struct OneButtonPage {
+  ItemStore Saved = g_App.Store;
+  PageInfo Page = {};
+  ButtonInfo* Table[1];
+  ButtonInfo** Tables[1] = {Table};
+  explicit OneButtonPage(ButtonInfo* b) {
+    Table[0] = b;
+    b->List = 0;
+    b->Index = 0;
+    Page.Count = 1;
+    g_App.Store.Pages = &Page;
+    g_App.Store.PageButtons = Tables;
+    g_App.Store.PageCount = 1;
+    g_App.Store.SubMenuCount = 0;
+    g_App.Store.Refs.History = nullptr;
+    g_App.Store.Refs.MaxMemories = 0;
+    g_App.Store.LastLaunched = nullptr;
+  }
+  ~OneButtonPage() { g_App.Store = Saved; }
+};
+
+// Waits (up to 5 s) until the plug-ins heard of a launch and nothing runs.
+bool WaitForLaunchEnd() {
+  for (int i = 0; i < 500; ++i) {
+    EnterCriticalSection(&g_CallLock);
+    bool done = !g_Events.empty();
+    LeaveCriticalSection(&g_CallLock);
+    if (done && g_App.Core.RunningWork == 0) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
 TEST_F(LaunchRoadTest, LaunchItemHandsTheButtonToAThread) {
   TempDir dir;
   std::wstring exe = dir.File(L"tool.exe");
   ASSERT_TRUE(WriteFileBytes(exe, "MZ"));
   TestButton b(1, exe.c_str(), L"-t", 0x80);
-  b.B.List = 0;
-  b.B.Index = 0;
-  ItemStore saved = g_App.Store;
-  PageInfo page = {};
-  page.Count = 1;
-  ButtonInfo* table[1] = {&b.B};
-  ButtonInfo** tables[1] = {table};
-  g_App.Store.Pages = &page;
-  g_App.Store.PageButtons = tables;
-  g_App.Store.PageCount = 1;
-  g_App.Store.SubMenuCount = 0;
-  g_App.Store.Refs.History = nullptr;
-  g_App.Store.Refs.MaxMemories = 0;
+  OneButtonPage page(&b.B);
 
   LaunchItem(&b.B, 0, nullptr);
-  for (int i = 0; i < 500; ++i) {
-    EnterCriticalSection(&g_CallLock);
-    bool done = !g_Events.empty();
-    LeaveCriticalSection(&g_CallLock);
-    if (done && g_App.Core.RunningWork == 0) break;
-    Sleep(10);
-  }
+  // Counted before the thread existed: nothing may end the program in between.
+  EXPECT_EQ(1, g_RunningAtThreadStart);
+  ASSERT_TRUE(WaitForLaunchEnd());
   EXPECT_EQ(0, g_App.Core.RunningWork);
   ASSERT_EQ(1u, g_Calls.size());
   EXPECT_NE(GetCurrentThreadId(), g_Calls[0].Thread);
@@ -617,9 +660,107 @@ TEST_F(LaunchRoadTest, LaunchItemHandsTheButtonToAThread) {
   ASSERT_EQ(1u, g_Events.size());
   EXPECT_EQ((1 << 16) | 0, g_Events[0].second);
   EXPECT_EQ(&b.B, g_App.Store.LastLaunched);  // recorded for the history
+}
 
-  LaunchItem(nullptr, 0, nullptr);  // nothing to launch: nothing happens
-  g_App.Store = saved;
+TEST_F(LaunchRoadTest, AThreadThatCannotStartLaunchesHereAndIsNotCounted) {
+  TempDir dir;
+  std::wstring exe = dir.File(L"tool.exe");
+  ASSERT_TRUE(WriteFileBytes(exe, "MZ"));
+  TestButton b(1, exe.c_str(), L"", 0x80);
+  OneButtonPage page(&b.B);
+  g_ThreadStartFails = true;
+  LaunchItem(&b.B, 0, nullptr);
+  EXPECT_EQ(1, g_RunningAtThreadStart);
+  EXPECT_EQ(0, g_App.Core.RunningWork);
+  ASSERT_EQ(1u, g_Calls.size());
+  EXPECT_EQ(GetCurrentThreadId(), g_Calls[0].Thread);
+  EXPECT_EQ(1u, g_Events.size());
+}
+
+TEST_F(LaunchRoadTest, NoItemLaunchesNothing) {
+  TestButton b(1, L"C:\\apps\\tool.exe", L"", 0x80);
+  OneButtonPage page(&b.B);
+  g_App.Core.RunningWork = 2;  // other work going on stays as it is
+  for (UINT flags : {0u, (UINT)LF_FROM_WINDOW, (UINT)LF_SKIP_PRELAUNCH}) {
+    LaunchItem(nullptr, flags, nullptr);
+    EXPECT_EQ(-1, g_RunningAtThreadStart) << flags;  // no thread asked for
+    EXPECT_EQ(2, g_App.Core.RunningWork) << flags;
+  }
+  Sleep(50);
+  EXPECT_TRUE(g_Calls.empty());
+  EXPECT_TRUE(g_Events.empty());  // no PN_ITEMEXECUTED
+  EXPECT_EQ(nullptr, g_App.Store.LastLaunched);
+  EXPECT_FALSE(IsForegroundGuardOn());
+  g_App.Core.RunningWork = 0;
+}
+
+// A page that goes back to its top-left after a launch: the launch thread
+// only asks; the scroll stays as it is until the window's thread resets
+// it with its grid.
+TEST_F(LaunchRoadTest, AfterALaunchThePageScrollResetIsAskedForNotMade) {
+  TempDir dir;
+  std::wstring exe = dir.File(L"tool.exe");
+  ASSERT_TRUE(WriteFileBytes(exe, "MZ"));
+  TestButton b(1, exe.c_str(), L"", 0x80);
+  OneButtonPage page(&b.B);
+  UINT savedStatus = g_App.Settings.Status;
+  g_App.Settings.Status &= ~STATUS_VIEWMODE2;
+  struct Case {
+    int Flag, Row, Column;
+    bool Asked;
+  } cases[] = {
+      {0x2, 3, 0, true},
+      {0x2, 0, 2, true},
+      {0x3, 1, 1, true},
+      {0x2, 0, 0, false},  // not scrolled
+      {0x1, 3, 0, false},  // resets on showing only
+      {0x0, 3, 0, false},
+  };
+  for (const Case& c : cases) {
+    g_ScrollResets.clear();
+    page.Page.Flag = c.Flag;
+    page.Page.ScrollStat[0] = c.Row;
+    page.Page.ScrollStat[2] = c.Column;
+    PrepareAndExecuteItem(&b.B, 0, nullptr);
+    EXPECT_EQ(c.Asked ? std::vector<int>{0} : std::vector<int>{}, g_ScrollResets) << c.Flag << " " << c.Row;
+    EXPECT_EQ(c.Row, page.Page.ScrollStat[0]);
+    EXPECT_EQ(c.Column, page.Page.ScrollStat[2]);
+  }
+  // A failed launch asks for nothing.
+  g_ScrollResets.clear();
+  g_CreateOk = FALSE;
+  page.Page.Flag = 0x2;
+  page.Page.ScrollStat[0] = 3;
+  PrepareAndExecuteItem(&b.B, 0, nullptr);
+  EXPECT_TRUE(g_ScrollResets.empty());
+  g_App.Settings.Status = savedStatus;
+}
+
+DWORD WINAPI AskForScrollReset(LPVOID) {
+  g_LaunchPlatform.ResetPageScroll(4);
+  return 0;
+}
+
+// The road's real entries: threads are the system's, and the scroll reset
+// goes to the launcher window as a message its own thread handles.
+TEST_F(LaunchRoadTest, StartUpBindsThreadsAndThePostedScrollReset) {
+  InputOutlets savedInput = g_InputOutlets;
+  InitLaunchPlatform();
+  EXPECT_EQ((void*)::CreateThread, (void*)g_LaunchPlatform.CreateThread);
+  ASSERT_NE(nullptr, g_LaunchPlatform.ResetPageScroll);
+  HWND w = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, w);
+  g_App.MainWnd = w;
+  HANDLE t = ::CreateThread(nullptr, 0, AskForScrollReset, nullptr, 0, nullptr);
+  ASSERT_NE(nullptr, t);
+  WaitForSingleObject(t, 5000);
+  CloseHandle(t);
+  MSG m;
+  ASSERT_TRUE(PeekMessageW(&m, w, WMA_RESETSCROLL, WMA_RESETSCROLL, PM_REMOVE));
+  EXPECT_EQ(4u, m.wParam);
+  g_App.MainWnd = nullptr;
+  DestroyWindow(w);
+  g_InputOutlets = savedInput;
 }
 
 }  // namespace

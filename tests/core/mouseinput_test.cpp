@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <ole2.h>
 
+#include "core/ticker.h"
 #include "input_fixture.h"
 
 namespace {
@@ -236,6 +237,102 @@ TEST_F(ClickTest, ReleaseOfADeletedButtonLaunchesNothing) {
   ASSERT_EQ(1, DeleteButton(a, 0, 0, 0));
   ReleasePress(0);
   EXPECT_TRUE(g_InputLog.Launches.empty());
+}
+
+// A left press followed by a move: the cell under the cursor comes from
+// here, the cursor itself stays where the press was (or the press point is
+// put 50 pixels away, "far").
+int g_CellUnderCursor = -1;
+int FakeItemFromPoint(POINT*, int kind, int) { return kind == 2 ? g_CellUnderCursor : -1; }
+
+class PressMoveTest : public InputTest {
+ protected:
+  void SetUp() override {
+    InputTest::SetUp();
+    window_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, window_);
+    g_App.MainWnd = window_;
+    g_InputOutlets.GetItemFromPoint = FakeItemFromPoint;
+  }
+  void TearDown() override {
+    g_App.MainWnd = nullptr;
+    DestroyWindow(window_);
+    InputTest::TearDown();
+  }
+  HWND window_ = nullptr;
+};
+
+TEST_F(PressMoveTest, ASlipOntoTheNextCellKeepsThePressWhileADragIsPossible) {
+  MakePages(1);
+  ASSERT_NE(nullptr, Add(0, "a", 0, 0));               // cell 0, a program: may be dragged out
+  ASSERT_NE(nullptr, Add(0, "b", 1, 0));               // cell 1
+  ASSERT_NE(nullptr, Add(0, "pin", 3, 0, 0x4002));     // cell 3, a command: never dragged out
+  const UINT kDefault = 0x10000000;  // rearrange with no key, drag out with a key no one has
+  const UINT kAltRearranges = 0x4;   // rearrange with Alt, drag out with no key
+  struct Case {
+    const char* Name;
+    UINT DragOption;
+    int PressCell, MoveCell;
+    bool Far;
+    bool Pressed, Rearrange;
+    const char* Launch;  // after a release on MoveCell, "" none
+  } cases[] = {
+      {"default, onto the neighbour", kDefault, 0, 1, false, true, false, "a 80"},
+      {"default, on its own cell", kDefault, 0, 0, false, true, false, "a 80"},
+      {"default, 20 pixels off: a rearrange drag", kDefault, 0, 1, true, true, true, ""},
+      {"empty cell: no drag, leaving ends it", kDefault, 2, 1, false, false, false, ""},
+      {"drag-out possible, onto the neighbour", kAltRearranges, 0, 1, false, true, false, "a 80"},
+      {"drag-out possible, 20 pixels off", kAltRearranges, 0, 1, true, false, false, ""},
+      {"no drag for a command, leaving ends it", kAltRearranges, 3, 1, false, false, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    g_InputLog.Launches.clear();
+    g_App.Input.RearrangeDrag = 0;
+    g_App.Settings.DragOption = c.DragOption;
+    StartPress(c.PressCell, PRESS_LEFT);
+    if (c.Far) g_App.Input.PressPoint.x -= 50;
+    g_CellUnderCursor = c.MoveCell;
+    OnMouseMove(MK_LBUTTON, 0);
+    EXPECT_EQ(c.Pressed, (g_App.Input.Press & PRESS_KINDS) != 0);
+    EXPECT_EQ(c.Rearrange, g_App.Input.RearrangeDrag != 0);
+    if (!c.Rearrange) ReleasePress(c.MoveCell);
+    CancelPress();
+    EXPECT_EQ(c.Launch, g_InputLog.Launches.empty() ? std::string() : g_InputLog.Launches[0]);
+    EXPECT_LE(g_InputLog.Launches.size(), 1u);
+  }
+}
+
+// A middle click blocks the wheel for three ticks of the ticker, then the
+// wheel pages again.
+TEST_F(PressMoveTest, AMiddleClickBlocksTheWheelOnlyForAMoment) {
+  MakePages(3);
+  g_App.Settings.Mouse.Caption[5] = LC_NEXT_PAGE + 1;
+  SetWindowPos(window_, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ASSERT_TRUE(IsWindowVisible(window_));
+  g_CellUnderCursor = -1;
+  OnMouseButton(WM_MOUSEWHEEL, Wheel(-120), 0);
+  ASSERT_EQ(1, S().CurrentPage);
+  OnMouseButton(WM_MBUTTONUP, 0, 0);
+  OnMouseButton(WM_MOUSEWHEEL, Wheel(-120), 0);
+  EXPECT_EQ(1, S().CurrentPage);  // blocked
+
+  TickerOutlets savedTicker = g_TickerOutlets;
+  g_TickerOutlets = TickerOutlets{};
+  g_App.Ticker.Tick = 0;
+  DWORD start = GetTickCount();
+  ASSERT_EQ(1, StartTicker());
+  DWORD paged = 0;
+  while (!paged && GetTickCount() - start < 2000) {
+    Sleep(20);
+    OnMouseButton(WM_MOUSEWHEEL, Wheel(-120), 0);
+    if (S().CurrentPage == 2) paged = GetTickCount() - start;
+  }
+  EXPECT_EQ(1, StopTicker());
+  g_TickerOutlets = savedTicker;
+  EXPECT_EQ(2, S().CurrentPage) << "the wheel stayed blocked";
+  EXPECT_GE(paged, 150u);
+  EXPECT_EQ(0u, g_App.Input.Gesture & GS_SKIP_WHEEL);
 }
 
 }  // namespace

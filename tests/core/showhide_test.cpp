@@ -8,6 +8,7 @@
 #include "core_child.h"
 #include "core/hookctl.h"
 #include "core/mainwnd.h"
+#include "core/procwatch.h"
 #include "core/startup.h"
 #include "state.h"
 #include "core/switches.h"
@@ -505,6 +506,79 @@ TEST_F(ShowHideTest, RearrangeDragShowsTheMoveAndCopyCursors) {
   g_App.Wnd.Flags |= WSF_SUBMENU_OPEN;
   UpdateCursor();
   EXPECT_EQ(LoadCursorW(nullptr, IDC_ARROW), GetCursor());
+}
+
+// A launch from the window keeps the foreground with the launcher; once it
+// hides, or parks at its standby place, the guard must be gone.
+TEST_F(ShowHideTest, HidingEndsTheForegroundGuardOfALaunch) {
+  struct Case {
+    const char* Name;
+    UINT Standby;
+    int HideMode;
+    bool Show;
+  } cases[] = {
+      {"hidden", 0, 1, true},
+      {"parked at standby", 4, 0, true},
+      {"already hidden", 0, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    g_App.Settings.StandbyPosition = c.Standby;
+    if (c.Show) ShowLauncher(SHOW_AT_POINT, 10, 10, kKeepCurrentPage, 1);
+    StartForegroundGuard();
+    ASSERT_TRUE(IsForegroundGuardOn());
+    HideLauncher(c.HideMode, 0, 0);
+    EXPECT_FALSE(IsForegroundGuardOn());
+    HideLauncher(1, 0, 0);
+  }
+}
+
+ButtonInfo* AddButtonAt(int page, int column, int row) {
+  NewButtonTemplate t{};
+  t.Button.Type = 1;
+  t.Button.Position[0] = t.Button.Position[1] = ItemPos{column, row};
+  t.Control = NBT_KEEP_FIELDS;
+  return AddButton(&t, page);
+}
+
+// Launch threads ask the window (WMA_RESETSCROLL) to put a page back at
+// its top-left: scroll, grid and picture change together on its thread.
+TEST_F(ShowHideTest, TheWindowResetsAPagesScrollWithItsGrid) {
+  for (ViewModeDesign& d : g_App.Design.ViewMode) {
+    d.ButtonNumX = 4;
+    d.ButtonNumY = 3;
+  }
+  ASSERT_EQ(0, AddPage(L"One"));
+  ASSERT_EQ(1, AddPage(L"Two"));
+  g_App.Store.CurrentPage = 0;
+  std::vector<ButtonInfo*> rows;
+  for (int row = 0; row < 6; ++row) rows.push_back(AddButtonAt(0, 0, row));
+  ASSERT_NE(nullptr, rows.back());
+  PageInfo* pages = g_App.Store.Pages;
+  pages[0].Flag = pages[1].Flag = 0x2;
+  pages[0].ScrollStat[0] = 2;
+  pages[0].ScrollStat[1] = 4;  // the other view mode keeps its own
+  pages[1].ScrollStat[2] = 3;
+  ASSERT_EQ(1, RebuildButtonGrid(1));
+  ASSERT_EQ(rows[2], g_App.Store.Grid[0].Button);
+  g_App.RunState |= RS_TRACK_CHANGES;
+  g_App.Settings.PendingSave = 0;
+
+  SendMessageW(window_, WMA_RESETSCROLL, 0, 0);
+  EXPECT_EQ(0, pages[0].ScrollStat[0]);
+  EXPECT_EQ(4, pages[0].ScrollStat[1]);
+  EXPECT_EQ(0, g_App.Store.Grid[0].Row);
+  EXPECT_EQ(rows[0], g_App.Store.Grid[0].Button);
+  EXPECT_EQ(1, g_App.Settings.PendingSave);
+
+  // Another page: its scroll only; the grid shows the current page.
+  SendMessageW(window_, WMA_RESETSCROLL, 1, 0);
+  EXPECT_EQ(0, pages[1].ScrollStat[2]);
+  EXPECT_EQ(rows[0], g_App.Store.Grid[0].Button);
+  // No such page: dropped.
+  SendMessageW(window_, WMA_RESETSCROLL, 2, 0);
+  SendMessageW(window_, WMA_RESETSCROLL, (WPARAM)-1, 0);
+  EXPECT_EQ(2, g_App.Store.PageCount);
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "core/mainwnd.h"
+#include "core/hookbind.h"
 #include "state.h"
 #include "core/ticker.h"
 #include "resources/resource.h"
@@ -185,6 +188,47 @@ TEST_F(TrayWindowTest, ToolTipClicksReachTheLauncherWhereTheyHappened) {
   }
   DestroyWindow(tip);
   EXPECT_EQ(nullptr, g_App.Tray.ToolTip);
+}
+
+// The tray row maps the double click to an action; the action is recorded.
+std::vector<UINT> g_TrayDispatched;
+int DispatchOnlyDoubleClick(UINT m) {
+  if (m != WM_LBUTTONDBLCLK) return 0;
+  g_TrayDispatched.push_back(m);
+  return 1;
+}
+int TrayDoubleClickMapped() { return 1; }
+
+// Pumps the window's messages for ms; whether it became visible.
+bool ShowsWithin(HWND w, DWORD ms) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    if (IsWindowVisible(w)) return true;
+    Sleep(10);
+  }
+  return IsWindowVisible(w) != FALSE;
+}
+
+// A single click waits out the double-click time, then shows the launcher;
+// a double click runs its action and shows nothing.
+TEST_F(TrayWindowTest, ADoubleClickRunsItsActionAndDoesNotShowTheLauncher) {
+  TrayOutlets saved = g_TrayOutlets;
+  g_TrayOutlets = TrayOutlets{};
+  g_TrayOutlets.DispatchTrayClick = DispatchOnlyDoubleClick;
+  g_TrayOutlets.HasTrayDoubleClick = TrayDoubleClickMapped;
+  g_TrayDispatched.clear();
+  const DWORD wait = GetDoubleClickTime() + 300;
+  for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+    SendMessageW(window_, WMA_TRAY, kTrayIconId, m);
+  EXPECT_EQ(std::vector<UINT>{WM_LBUTTONDBLCLK}, g_TrayDispatched);
+  EXPECT_FALSE(ShowsWithin(window_, wait)) << "the single click showed it after the double click";
+
+  for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP}) SendMessageW(window_, WMA_TRAY, kTrayIconId, m);
+  EXPECT_FALSE(IsWindowVisible(window_));  // waits for a second click first
+  EXPECT_TRUE(ShowsWithin(window_, wait));
+  g_TrayOutlets = saved;
 }
 
 }  // namespace

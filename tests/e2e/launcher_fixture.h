@@ -264,4 +264,109 @@ inline RECT WindowRect(HWND w) {
   return r;
 }
 
+// Absolute input coordinates of a screen point.
+inline LONG AbsoluteX(int x) { return (LONG)(((LONGLONG)x * 65536 + GetSystemMetrics(SM_CXSCREEN) - 1) / GetSystemMetrics(SM_CXSCREEN)); }
+inline LONG AbsoluteY(int y) { return (LONG)(((LONGLONG)y * 65536 + GetSystemMetrics(SM_CYSCREEN) - 1) / GetSystemMetrics(SM_CYSCREEN)); }
+
+// A click of one mouse button (down and up flags), as a device would send
+// it; at (x, y) when given, else where the pointer is.
+inline void InjectClick(DWORD down, DWORD up, const POINT* at = nullptr) {
+  std::vector<INPUT> in(2);
+  in[0].mi.dwFlags = down;
+  in[1].mi.dwFlags = up;
+  if (at) {
+    INPUT move = {};
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    move.mi.dx = AbsoluteX(at->x);
+    move.mi.dy = AbsoluteY(at->y);
+    in.insert(in.begin(), move);
+  }
+  for (INPUT& one : in) {
+    one.type = INPUT_MOUSE;
+    SendInput(1, &one, sizeof(INPUT));
+    Sleep(30);
+  }
+}
+
+// Runs xdotool, a program of the X display, with args (real input, not
+// injected). Wine starts it but gives no handle to wait on: callers watch
+// for what it does.
+inline bool RunXdotool(const std::wstring& args) {
+  std::wstring cmd = L"/bin/sh -c \"xdotool " + args + L"\"";
+  std::vector<wchar_t> buf(cmd.begin(), cmd.end());
+  buf.push_back(0);
+  STARTUPINFOW si = {sizeof si};
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(L"/bin/sh", buf.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  if (pi.hThread) CloseHandle(pi.hThread);
+  return true;
+}
+
+// Real pointer movement (SendInput does not move the X pointer, and the
+// ticker polls the cursor), watched until it arrived; a window of our own
+// makes GetCursorPos ask the display.
+inline bool MovePointer(int x, int y) {
+  static HWND probe = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                      nullptr, nullptr);
+  (void)probe;
+  if (!RunXdotool(L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y))) return false;
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < 5000) {
+    POINT pt;
+    if (GetCursorPos(&pt) && pt.x == x && pt.y == y) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+// Waits up to timeoutMs for the marker program to have noted count starts;
+// the starts seen.
+inline std::vector<Mark> WaitForMarks(const ProgramFolder& folder, size_t count, DWORD timeoutMs = 8000) {
+  DWORD start = GetTickCount();
+  std::vector<Mark> marks = folder.Marks();
+  while (marks.size() < count && GetTickCount() - start < timeoutMs) {
+    Sleep(20);
+    marks = folder.Marks();
+  }
+  return marks;
+}
+
+// The names of the marker's starts, in order, joined by spaces.
+inline std::string MarkNames(const ProgramFolder& folder) {
+  std::string names;
+  for (const auto& m : folder.Marks()) names += (names.empty() ? "" : " ") + m.Name;
+  return names;
+}
+
+// Keys pressed in order and released in reverse, as a user would type them.
+inline void InjectKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> in;
+  for (WORD k : keys) {
+    INPUT one = {};
+    one.type = INPUT_KEYBOARD;
+    one.ki.wVk = k;
+    in.push_back(one);
+  }
+  for (size_t i = keys.size(); i-- > 0;) {
+    in.push_back(in[i]);
+    in.back().ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  for (INPUT& one : in) {
+    SendInput(1, &one, sizeof(INPUT));
+    Sleep(30);
+  }
+}
+
+// Brings w to the front, trying for up to 3 s.
+inline bool BringToFront(HWND w) {
+  DWORD start = GetTickCount();
+  while (GetForegroundWindow() != w) {
+    SetForegroundWindow(w);
+    if (GetTickCount() - start > 3000) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
 }  // namespace e2e
