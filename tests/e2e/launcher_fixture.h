@@ -339,25 +339,6 @@ inline std::string MarkNames(const ProgramFolder& folder) {
   return names;
 }
 
-// Keys pressed in order and released in reverse, as a user would type them.
-inline void InjectKeys(std::initializer_list<WORD> keys) {
-  std::vector<INPUT> in;
-  for (WORD k : keys) {
-    INPUT one = {};
-    one.type = INPUT_KEYBOARD;
-    one.ki.wVk = k;
-    in.push_back(one);
-  }
-  for (size_t i = keys.size(); i-- > 0;) {
-    in.push_back(in[i]);
-    in.back().ki.dwFlags = KEYEVENTF_KEYUP;
-  }
-  for (INPUT& one : in) {
-    SendInput(1, &one, sizeof(INPUT));
-    Sleep(30);
-  }
-}
-
 // Brings w to the front, trying for up to 3 s.
 inline bool BringToFront(HWND w) {
   DWORD start = GetTickCount();
