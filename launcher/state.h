@@ -6,6 +6,7 @@
 #include "render/design.h"
 #include "render/layout.h"
 #include "render/skin.h"
+#include "render/skinzip.h"
 #include "store/items.h"
 #include "store/settings.h"
 
@@ -75,6 +76,7 @@ struct AppState {
   DesignState Design;
   RenderState Render;
   SkinSettings Skin;
+  SkinArchive SkinZip;  // the zipped skin being read, open only while it loads
   LayoutState Layout;
 
   // Pages, child menus, buttons and the references into them.
