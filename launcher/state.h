@@ -75,6 +75,7 @@ struct AppState {
   DesignState Design;
   RenderState Render;
   SkinSettings Skin;
+  SkinTextState SkinText;
   LayoutState Layout;
 
   // Pages, child menus, buttons and the references into them.
