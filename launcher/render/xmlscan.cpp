@@ -87,8 +87,8 @@ const wchar_t* FindXmlElement(const wchar_t* pos, const wchar_t* name, int kind)
 }
 
 // The value of attribute `name` and its length; null when it is missing or
-// malformed. A name counts only where a word begins (after a blank), so
-// `top` is not found inside `stop`.
+// malformed. Names are compared with whole words only, so `top` is not
+// found inside `stop`.
 static const wchar_t* FindAttrValue(const wchar_t* attrs, const wchar_t* name, size_t* length) {
   if (!attrs || !name || !name[0]) return nullptr;
   const size_t len = wcslen(name);
@@ -104,8 +104,8 @@ static const wchar_t* FindAttrValue(const wchar_t* attrs, const wchar_t* name, s
       p++;
       continue;
     }
-    bool wordStart = p == attrs || IsBlank(p[-1]);
-    if (wordStart && !wcsncmp(p, name, len) && IsAttrNameEnd(p[len])) {
+    // A word: the attribute when it is the name, else passed over whole.
+    if (!wcsncmp(p, name, len) && IsAttrNameEnd(p[len])) {
       p += len;
       break;
     }
