@@ -22,6 +22,13 @@ SkinXmlSeams g_SkinXmlSeams = {nullptr, RealScreenBitsPerPixel};
 // overflow the layout's scaling; such a value is a failed read.
 const int kSkinValueLimit = 32767;
 
+// Pieces of the sub-menu and search window: item normal, selected (and
+// multi-selected); scroll button states; arrows, four states each; search results.
+const int kMenuItemSlot = 33;
+const int kScrollButtonSlot = 36;
+const int kArrowSlot = 40;
+const int kSearchItemSlot = 61;
+
 // ViewModeDesign::Flag bits the recommended sizes switch.
 enum : UINT {
   VMF_TAB_LEFTTEXT = 0x4,
@@ -89,34 +96,32 @@ struct Keyword {
   UINT Value;
 };
 
-// The value of the first keyword the attribute holds, tested in table order.
-static UINT MatchKeyword(const wchar_t* attrs, const wchar_t* name, const Keyword* table, int count, UINT otherwise) {
-  wchar_t v[kXmlValueChars + 1];
-  if (!ReadValue(attrs, name, v)) return otherwise;
+// The value of the first keyword the text holds, tested in table order.
+static UINT MatchValue(const wchar_t* value, const Keyword* table, int count, UINT otherwise) {
   for (int i = 0; i < count; i++)
-    if (XmlValueHas(v, table[i].Word)) return table[i].Value;
+    if (XmlValueHas(value, table[i].Word)) return table[i].Value;
   return otherwise;
 }
 
-// ---- names -----------------------------------------------------------------
+static UINT MatchKeyword(const wchar_t* attrs, const wchar_t* name, const Keyword* table, int count, UINT otherwise) {
+  wchar_t v[kXmlValueChars + 1];
+  return ReadValue(attrs, name, v) ? MatchValue(v, table, count, otherwise) : otherwise;
+}
 
-static wchar_t FoldAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? (wchar_t)(c - L'a' + L'A') : c; }
+// ---- names -----------------------------------------------------------------
 
 // Windows opens these as devices in any folder, with any extension.
 static int IsDeviceName(const wchar_t* part, size_t len) {
   size_t base = 0;
   while (base < len && part[base] != L'.') base++;
   while (base > 0 && part[base - 1] == L' ') base--;
-  static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL"};
-  wchar_t upper[5] = {};
-  if (base < 3 || base > 4) return 0;
-  for (size_t i = 0; i < base; i++) upper[i] = FoldAscii(part[i]);
   if (base == 3) {
-    for (const wchar_t* d : kDevices)
-      if (!wcscmp(upper, d)) return 1;
+    for (const wchar_t* d : {L"CON", L"PRN", L"AUX", L"NUL"})
+      if (!_wcsnicmp(part, d, 3)) return 1;
     return 0;
   }
-  return (!wcsncmp(upper, L"COM", 3) || !wcsncmp(upper, L"LPT", 3)) && upper[3] >= L'1' && upper[3] <= L'9';
+  return base == 4 && (!_wcsnicmp(part, L"COM", 3) || !_wcsnicmp(part, L"LPT", 3)) && part[3] >= L'1' &&
+         part[3] <= L'9';
 }
 
 // One part of a path: not empty, not only dots and blanks (Windows drops
@@ -195,7 +200,7 @@ static int BorrowSlotImage(int index) {
   return 0;
 }
 
-// Slot from takes over slot to's image as a borrower.
+// Slot to becomes a copy of slot from that borrows its image.
 static void ShareSlot(int to, int from) {
   SkinSlot* slots = g_App.Skin.Slots;
   slots[to] = slots[from];
@@ -388,7 +393,7 @@ static int ReadSkinGeneral(const wchar_t* skin, int, int) {
       {L"top", TABPOS_TOP}, {L"left", TABPOS_LEFT}, {L"right", TABPOS_RIGHT}, {L"bottom", TABPOS_BOTTOM}};
   wchar_t v[kXmlValueChars + 1];
   if (!ReadValue(general, L"tabPosition", v)) return 0;
-  k.TabPosition = (int)MatchKeyword(general, L"tabPosition", kPositions, ARRAYSIZE(kPositions), TABPOS_TOP);
+  k.TabPosition = (int)MatchValue(v, kPositions, ARRAYSIZE(kPositions), TABPOS_TOP);
 
   UINT alpha = 0;
   ReadXmlAttrBool(general, L"alphaChannel", &alpha, 1);
@@ -604,7 +609,7 @@ static int ReadSkinMenuItem(const wchar_t* menu, int takeDesign) {
   DesignColors* colors = g_App.SkinText.TextColors;
   XmlNode item;
   static const wchar_t* const kStates[3] = {L"normal", L"selected", L"multisel"};
-  if (!FindChild(menu, L"item", &item) || !ReadStateImages(item.Content, kStates, 3, SLOT_SUBMENU + 5)) return 0;
+  if (!FindChild(menu, L"item", &item) || !ReadStateImages(item.Content, kStates, 3, kMenuItemSlot)) return 0;
   if (const wchar_t* arrangement = FindXmlElement(item.Content, L"arrangement", XML_ATTRS)) {
     ReadSkinRect(arrangement, L"margin", &k.ItemMargin);
     ReadSkinInt(arrangement, L"interval", &k.ItemInterval);
@@ -631,15 +636,13 @@ static int ReadSkinMenuItem(const wchar_t* menu, int takeDesign) {
   return sized;
 }
 
-static void ReadSkinScrollButton(const wchar_t* menu, int* ok) {
+// Optional; when present its four images must load.
+static int ReadSkinScrollButton(const wchar_t* menu) {
   SkinSettings& k = g_App.Skin;
   XmlNode scroll;
-  if (!FindChild(menu, L"scrollbutton", &scroll)) return;
+  if (!FindChild(menu, L"scrollbutton", &scroll)) return 1;
   static const wchar_t* const kStates[4] = {L"normal", L"hover", L"down", L"disabled"};
-  if (!ReadStateImages(scroll.Content, kStates, 4, 36)) {
-    *ok = 0;
-    return;
-  }
+  if (!ReadStateImages(scroll.Content, kStates, 4, kScrollButtonSlot)) return 0;
   if (const wchar_t* arrangement = FindXmlElement(scroll.Content, L"arrangement", XML_ATTRS)) {
     ReadSkinInt(arrangement, L"interval", &k.ScrollButtonInterval);
     ReadSkinInt(arrangement, L"width", &k.ScrollButtonWidth);
@@ -651,8 +654,9 @@ static void ReadSkinScrollButton(const wchar_t* menu, int* ok) {
     if (!FindChild(scroll.Content, kArrows[a], &arrow)) continue;
     for (int i = 0; i < 4; i++)
       if (const wchar_t* attrs = FindXmlElement(arrow.Content, kStates[i], XML_ATTRS))
-        ReadSkinImage(attrs, 40 + 4 * a + i);
+        ReadSkinImage(attrs, kArrowSlot + 4 * a + i);
   }
+  return 1;
 }
 
 // A sub-menu without a background image: plain back colour and classic frame.
@@ -662,8 +666,8 @@ static int ReadSkinPlainMenu(const wchar_t* skin, int takeDesign) {
   if (!FindChild(skin, L"foldermenu", &menu)) return 0;
   ReadXmlAttrColor(menu.Attrs, L"backColor", &k.BackColor);
   static const wchar_t* const kStates[2] = {L"normal", L"selected"};
-  if (!ReadStateImages(menu.Content, kStates, 2, SLOT_SUBMENU + 5)) return 0;
-  ShareSlot(SLOT_SUBMENU + 7, SLOT_SUBMENU + 6);
+  if (!ReadStateImages(menu.Content, kStates, 2, kMenuItemSlot)) return 0;
+  ShareSlot(kMenuItemSlot + 2, kMenuItemSlot + 1);
   if (const wchar_t* arrangement = FindXmlElement(menu.Content, L"arrangement", XML_ATTRS)) {
     int margin;
     if (ReadSkinInt(arrangement, L"margin", &margin)) k.ItemMargin = RECT{margin, margin, margin, margin};
@@ -699,10 +703,7 @@ static int ReadSkinSubMenu(const wchar_t* skin, int, int takeDesign) {
   if (const wchar_t* arrangement = FindXmlElement(menu.Content, L"arrangement", XML_ATTRS))
     ReadSkinRect(arrangement, L"shadowArea", &k.SubMenuShadow);
   ReadSkinFrame(menu.Content, SLOT_SUBMENUFRAME, takeDesign);
-  if (!ReadSkinMenuItem(menu.Content, takeDesign)) return 0;
-  int ok = 1;
-  ReadSkinScrollButton(menu.Content, &ok);
-  return ok;
+  return ReadSkinMenuItem(menu.Content, takeDesign) && ReadSkinScrollButton(menu.Content);
 }
 
 static int ReadSkinSearchWindow(const wchar_t* skin, int, int) {
@@ -712,8 +713,8 @@ static int ReadSkinSearchWindow(const wchar_t* skin, int, int) {
   if (!FindChild(skin, L"searchwindow", &search)) {
     // The search window takes the sub-menu's look.
     for (int i = 0; i < 5; i++) ShareSlot(SLOT_SEARCHWINDOW + i, SLOT_SUBMENU + i);
-    ShareSlot(SLOT_SEARCHWINDOW + 5, SLOT_SUBMENU + 5);
-    ShareSlot(SLOT_SEARCHWINDOW + 6, SLOT_SUBMENU + 6);
+    ShareSlot(kSearchItemSlot, kMenuItemSlot);
+    ShareSlot(kSearchItemSlot + 1, kMenuItemSlot + 1);
     k.SearchShadow = k.SubMenuShadow;
     k.SearchSizeArea.left = k.SizeArea.left;
     k.SearchSizeArea.right = k.SizeArea.right;
@@ -730,7 +731,7 @@ static int ReadSkinSearchWindow(const wchar_t* skin, int, int) {
   ReadSkinFrame(search.Content, SLOT_SEARCHFRAME, 0);
   XmlNode item;
   static const wchar_t* const kStates[2] = {L"normal", L"selected"};
-  if (!FindChild(search.Content, L"item", &item) || !ReadStateImages(item.Content, kStates, 2, SLOT_SEARCHWINDOW + 5))
+  if (!FindChild(search.Content, L"item", &item) || !ReadStateImages(item.Content, kStates, 2, kSearchItemSlot))
     return 0;
   XmlNode text, decoration;
   if (FindChild(item.Content, L"text", &text) && FindChild(text.Content, L"decoration", &decoration)) {
@@ -781,10 +782,6 @@ int LoadSkinXmlText(const wchar_t* text, int takeDesign) {
 
 // ---- recommended sizes -----------------------------------------------------
 
-static void ApplySwitch(const wchar_t* attrs, const wchar_t* name, UINT* flags, UINT bit) {
-  ReadXmlAttrBool(attrs, name, flags, bit);
-}
-
 // Each value of four that was read and lies within -1000..1000.
 static void ApplyMargin(const wchar_t* attrs, const wchar_t* name, RECT* margin) {
   int v[4] = {INT_MIN, INT_MIN, INT_MIN, INT_MIN};
@@ -806,15 +803,15 @@ static void ApplyPair(const wchar_t* attrs, const wchar_t* name, int* x, int* y,
 static void ApplyRecommendedMode(const wchar_t* parent, ViewModeDesign* d) {
   if (const wchar_t* caption = FindXmlElement(parent, L"caption", XML_ATTRS)) {
     ApplyMargin(caption, L"textMargin", &d->Margin[MARGIN_CAPTION]);
-    ApplySwitch(caption, L"centerText", &d->Flag, VMF_CAPTIONCENTER);
-    ApplySwitch(caption, L"multiLine", &d->Flag, VMF_CAPTIONMULTILINE);
+    ReadXmlAttrBool(caption, L"centerText", &d->Flag, VMF_CAPTIONCENTER);
+    ReadXmlAttrBool(caption, L"multiLine", &d->Flag, VMF_CAPTIONMULTILINE);
   }
   if (const wchar_t* tab = FindXmlElement(parent, L"tab", XML_ATTRS)) {
     ApplyPair(tab, L"size", &d->TabSizeX, &d->TabSizeY, 0, 500, 100);
     ApplyMargin(tab, L"textMargin", &d->Margin[MARGIN_TABTEXT]);
-    ApplySwitch(tab, L"fixedWidth", &d->Flag, VMF_TAB_FIXEDWIDTH);
-    ApplySwitch(tab, L"multiLine", &d->Flag, VMF_TAB_MULTILINE);
-    ApplySwitch(tab, L"leftText", &d->Flag, VMF_TAB_LEFTTEXT);
+    ReadXmlAttrBool(tab, L"fixedWidth", &d->Flag, VMF_TAB_FIXEDWIDTH);
+    ReadXmlAttrBool(tab, L"multiLine", &d->Flag, VMF_TAB_MULTILINE);
+    ReadXmlAttrBool(tab, L"leftText", &d->Flag, VMF_TAB_LEFTTEXT);
   }
   if (const wchar_t* button = FindXmlElement(parent, L"button", XML_ATTRS)) {
     ApplyPair(button, L"size", &d->ButtonSizeX, &d->ButtonSizeY, 0, 500, 500);
@@ -824,10 +821,10 @@ static void ApplyRecommendedMode(const wchar_t* parent, ViewModeDesign* d) {
     if (ReadXmlAttrInt(button, L"iconSize", &icon) && icon >= 0 && icon <= 256) d->IconSizeDisp = icon;
     ApplyMargin(button, L"iconMargin", &d->Margin[MARGIN_BUTTONICON]);
     ApplyMargin(button, L"textMargin", &d->Margin[MARGIN_BUTTONTEXT]);
-    ApplySwitch(button, L"leftIcon", &d->Flag, VMF_BUTTON_LEFTICON);
-    ApplySwitch(button, L"text", &d->Flag, VMF_BUTTON_TEXT);
-    ApplySwitch(button, L"singleLine", &d->Flag, VMF_BUTTON_SINGLELINE);
-    ApplySwitch(button, L"leftText", &d->Flag, VMF_BUTTON_LEFTTEXT);
+    ReadXmlAttrBool(button, L"leftIcon", &d->Flag, VMF_BUTTON_LEFTICON);
+    ReadXmlAttrBool(button, L"text", &d->Flag, VMF_BUTTON_TEXT);
+    ReadXmlAttrBool(button, L"singleLine", &d->Flag, VMF_BUTTON_SINGLELINE);
+    ReadXmlAttrBool(button, L"leftText", &d->Flag, VMF_BUTTON_LEFTTEXT);
   }
 }
 

@@ -485,6 +485,17 @@ TEST_F(SkinXmlTest, ReadsTheCasesOfOptionalElements) {
   EXPECT_EQ(Slot(SLOT_MODEBUTTON).Edge[EDGE_LEFT], (UINT)SLOT_SEARCHBUTTON);  // no side
 }
 
+TEST_F(SkinXmlTest, AnEmptyElementTakesNothingFromItsSiblings) {
+  // The lock marker written empty, before the area's own arrangement.
+  std::wstring doc = Edited(kFullSkin, {{L"<lockmarker image=\"lock.png\">\n      <arrangement offset=\"2, 2, 0, 0\" zOrder=\"bottom\"/>\n    </lockmarker>", L""},
+                                        {L"<buttonarea>", L"<buttonarea><lockmarker image=\"lock.png\"/>"},
+                                        {L"margin=\"5, 6, 7, 8\"/>", L"margin=\"5, 6, 7, 8\" zOrder=\"under\"/>"}});
+  ASSERT_EQ(Load(doc), 1);
+  EXPECT_STREQ(Slot(SLOT_LOCKMARKER).FileName, L"lock.png");
+  ExpectEdges(Slot(SLOT_LOCKMARKER), {}, {0, 0, 0, 0});
+  EXPECT_EQ(g_App.Skin.LockMarkerOrder, 0);
+}
+
 TEST_F(SkinXmlTest, ReadsAPlainSubMenu) {
   size_t from = std::wstring(kFullSkin).find(L"<submenu");
   size_t to = std::wstring(kFullSkin).find(L"</submenu>") + 10;
