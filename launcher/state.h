@@ -76,6 +76,7 @@ struct AppState {
   DesignState Design;
   RenderState Render;
   SkinSettings Skin;
+  SkinTextState SkinText;
   SkinArchive SkinZip;  // the zipped skin being read, open only while it loads
   LayoutState Layout;
 

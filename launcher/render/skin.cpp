@@ -9,6 +9,8 @@ void SetClassicLook() {
   SkinSettings& s = g_App.Skin;
   // Slot images belong to the skin loader, which frees them before this.
   s = SkinSettings{};
+  // A skin that failed half-way leaves no image flags or text colours behind.
+  g_App.SkinText = SkinTextState{};
   ResetSkinArrangement();
   s.TabAreaMargin = RECT{1, 2, 0, 0};
   s.ButtonAreaMargin = RECT{1, 0, 0, 0};

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "render/design.h"
+
 // Slot numbers; states of a system button follow its normal slot.
 enum {
   SLOT_TAB = 0,
@@ -44,6 +46,12 @@ enum : UINT {
 // Edge index of SkinSlot::Edge and SkinSlot::Offset.
 enum { EDGE_LEFT, EDGE_TOP, EDGE_RIGHT, EDGE_BOTTOM };
 
+// SkinSettings::Flags bits.
+enum : UINT {
+  SKF_ZIPPED = 0x1,      // images are read from the skin's archive
+  SKF_NO_CAPTION = 0x2,  // the skin has no caption: no caption text is drawn
+};
+
 enum { TABPOS_TOP = 0, TABPOS_LEFT = 1, TABPOS_RIGHT = 2, TABPOS_BOTTOM = 3 };
 enum { SKINMODE_NONE = 0, SKINMODE_CLIPPING = 1, SKINMODE_ALPHA = 2 };
 
@@ -79,6 +87,24 @@ struct SkinSettings {
   int ItemInterval;
   int ScrollButtonInterval, ScrollButtonWidth, ScrollButtonHeight;
   COLORREF BackColor;
+};
+
+// SkinTextFlags bits.
+enum : UINT {
+  STF_SUBMENU_IMAGES = 0x1,   // the sub-menu is drawn from skin images
+  STF_TAB_TEXT = 0x2,         // the tab element carries a text child
+  STF_NEW_TEXT_LAYOUT = 0x4,  // ... so its texts use the newer layout (tab image of 3 rows)
+  STF_SEARCH_IMAGES = 0x8,    // the search window is drawn from skin images
+};
+
+// The skin's text colour sets of sub-menu items and search results.
+enum { SKT_ITEM_NORMAL, SKT_ITEM_SELECTED, SKT_ITEM_DISABLED, SKT_SEARCH_NORMAL, SKT_SEARCH_SELECTED, SKT_COUNT };
+
+// Beside SkinSettings and not cleared with it: the skin reader and the
+// classic look set it.
+struct SkinTextState {
+  UINT SkinTextFlags;
+  DesignColors TextColors[SKT_COUNT];
 };
 
 // 1 when a skin is loaded (its images draw the window), 0 in the classic look.

@@ -22,6 +22,7 @@
 #include "dialogs/dialoghelpers.h"
 #include "render/iconcache.h"
 #include "render/layout.h"
+#include "render/skinxml.h"
 #include "state.h"
 #include "store/backup.h"
 #include "store/ini.h"
@@ -74,6 +75,7 @@ std::vector<Table> Tables() {
       {"ShowHideSeams", &g_ShowHideSeams, sizeof g_ShowHideSeams, {"GetCursorPos", "GetMonitors"}},
       {"LayoutSeams", &g_LayoutSeams, sizeof g_LayoutSeams, {"MeasureText", "RefreshImages"}},
       {"IconCacheSeams", &g_IconCacheSeams, sizeof g_IconCacheSeams, {"WriteFile"}},
+      {"SkinXmlSeams", &g_SkinXmlSeams, sizeof g_SkinXmlSeams, {"LoadSlotImage", "ScreenBitsPerPixel"}},
       {"DialogSeams", &g_DialogSeams, sizeof g_DialogSeams,
        {"MessageBoxFn", "GetOpenFileNameFn", "GetSaveFileNameFn"}},
       {"BackupSeams", &g_BackupSeams, sizeof g_BackupSeams, {"Today", "SetTrayBusy"}},
@@ -99,6 +101,8 @@ const std::set<std::string> kNotBuiltYet = {
     "StoreOutlets.RegisterItemDialog", "StoreOutlets.OpenItemProperties", "MenuEntryPoints.AboutDialog",
     "MenuEntryPoints.LanguageDialog", "MenuEntryPoints.HotkeyListDialog", "MenuEntryPoints.OptionsDialog",
     "MenuEntryPoints.AddPageDialog",
+    // Skin images: decoding and the skin selection that binds it.
+    "SkinXmlSeams.LoadSlotImage",
     // Drag and drop, and operations on dropped files.
     "LaunchPlatform.GetDropPoint", "MenuEntryPoints.OpenItemLocation",
 };
