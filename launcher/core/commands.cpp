@@ -169,6 +169,14 @@ static int GetCellScreenRect(int cell, RECT* r) {
   return 1;
 }
 
+int GetButtonScreenRect(ButtonInfo* button, RECT* r) {
+  const ItemStore& s = g_App.Store;
+  if (!button || !g_App.MainWnd || !IsWindowVisible(g_App.MainWnd)) return 0;
+  for (int cell = 0; cell < s.GridCells; ++cell)
+    if (s.Grid[cell].Button == button) return GetCellScreenRect(cell, r);
+  return 0;
+}
+
 static void HideTooltip() {
   if (g_StoreOutlets.HideTooltip) g_StoreOutlets.HideTooltip();
 }

@@ -75,6 +75,10 @@ struct InputOutlets {
 };
 extern InputOutlets g_InputOutlets;
 
+// Screen rectangle of the grid cell that shows button; 0 when the window
+// is hidden or the button is not on the shown grid.
+int GetButtonScreenRect(ButtonInfo* button, RECT* r);
+
 // Fills the outlets above, the tray's and the menu entry points with the
 // neighbours that exist (start-up).
 void BindInputOutlets();

@@ -153,6 +153,7 @@ void InitLaunchPlatform() {
   p.ConfirmManyFiles = ConfirmClipboardFiles;
   p.CreateThread = ::CreateThread;
   p.ResetPageScroll = PostPageScrollReset;
+  p.GetButtonScreenRect = GetButtonScreenRect;
   g_InputOutlets.LaunchItem = LaunchFromInput;
 }
 
