@@ -3,6 +3,7 @@
 #include <lm.h>
 #include <shlwapi.h>
 #include <string.h>
+#include <wchar.h>
 
 #include "state.h"
 
