@@ -75,8 +75,9 @@ struct InputOutlets {
 };
 extern InputOutlets g_InputOutlets;
 
-// Fills the outlets above, the tray's and the menu entry points with the
-// neighbours that exist (start-up).
+// Fills the outlets above, the tray's, the menu entry points, the ticker's
+// and the store's hover and tooltip calls with the neighbours that exist
+// (start-up).
 void BindInputOutlets();
 
 // 1 when the command was accepted (also when it changed nothing), 0 refused.

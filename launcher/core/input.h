@@ -33,7 +33,6 @@ struct InputState {
   int PressCell;
   POINT PressPoint;
   UINT Gesture;
-  int WheelBlockTicks;
   int MenuPending;       // a context menu may open (right press, key, command)
   int TabPressed;        // -1 none
   POINT TabPoint;

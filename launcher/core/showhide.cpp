@@ -315,9 +315,7 @@ static void ResetScrollOnReturn() {
   MarkSettingsChanged();
 }
 
-// The window came onto a monitor of another DPI: the design is laid out
-// again for it.
-static void RelayoutForDpi(int dpi) {
+void RelayoutForDpi(int dpi) {
   g_App.Design.Dpi = dpi;
   SyncViewModeDesign(-1);
   for (int i = 0; i < FONT_COUNT; i++) RecreateFont(i, 0);

@@ -21,6 +21,9 @@ BOOL PlaceLauncherWindow(int placement, POINT pt, int moveSearch);
 int MoveToStandbyPosition(int reactivate);
 int UpdateTopmost(int force);
 void UpdateCursor();
+// The window came onto a monitor of another DPI: the design (view-mode
+// copy, fonts, layout) is made again for it.
+void RelayoutForDpi(int dpi);
 
 // Show mode from four DispPosition bits (bit 0: 2, bit 1: 0, bit 2: 3,
 // bit 3: 4, none: 1; the lowest set bit wins).
