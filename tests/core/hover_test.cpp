@@ -2,6 +2,8 @@
 // mouse, by cursor keys and on showing, through the outlets start-up binds.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/commands.h"
 #include "core/mouseinput.h"
 #include "render/paint.h"
@@ -82,6 +84,34 @@ TEST_F(HoverTest, TabUnderTheCursorIsHighlighted) {
   OnMouseLeave();
   EXPECT_EQ(-1, g_App.Layout.HoverTab);
   EXPECT_EQ(plain, TabFace(1));
+}
+
+// The messages the tooltip window gets, noted by a subclass.
+std::vector<std::pair<UINT, WPARAM>> g_TipMessages;
+LRESULT CALLBACK NoteTipMessage(HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  if (m == TTM_POP || m == TTM_ACTIVATE) g_TipMessages.push_back({m, wp});
+  return DefSubclassProc(w, m, wp, lp);
+}
+
+TEST_F(HoverTest, KeysSilenceTheTooltipThePageChangeHidesIt) {
+  ASSERT_TRUE(SetWindowSubclass(g_App.Tray.ToolTip, NoteTipMessage, 7, 0));
+  g_TipMessages.clear();
+  PerformLauncherCommand(LC_RIGHT, 0);
+  std::vector<std::pair<UINT, WPARAM>> silenced = {{TTM_ACTIVATE, FALSE}};
+  EXPECT_EQ(silenced, g_TipMessages);
+  g_TipMessages.clear();
+  SelectPage(1, 1);
+  std::vector<std::pair<UINT, WPARAM>> popped = {{TTM_POP, 0}};
+  EXPECT_EQ(popped, g_TipMessages);
+  // The mouse moving on brings it back.
+  g_TipMessages.clear();
+  POINT at;
+  GetCursorPos(&at);
+  ASSERT_TRUE(SetCursorPos(at.x + 30, at.y));
+  OnMouseMove(0, 0);
+  std::vector<std::pair<UINT, WPARAM>> back = {{TTM_ACTIVATE, TRUE}};
+  EXPECT_EQ(back, g_TipMessages);
+  RemoveWindowSubclass(g_App.Tray.ToolTip, NoteTipMessage, 7);
 }
 
 }  // namespace

@@ -736,6 +736,13 @@ TEST_F(MainWndTest, FocusCheckClosesAnOpenSubMenuTheUserLeft) {
   g_App.Wnd.SubMenuOpenedTick = GetTickCount();
   CheckSubMenuFocus();
   EXPECT_FALSE(PeekMessageW(&msg, window_, WMA_CLOSESUBMENUS, WMA_CLOSESUBMENUS, PM_REMOVE));
+  // The launcher window coming to the front checks too.
+  g_App.Wnd.SubMenuOpenedTick = GetTickCount() - 1000;
+  g_App.Wnd.Flags |= WSF_SUBMENU_OPEN;
+  ShowWindow(window_, SW_SHOWNA);
+  SendMessageW(window_, WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_TRUE(PeekMessageW(&msg, window_, WMA_CLOSESUBMENUS, WMA_CLOSESUBMENUS, PM_REMOVE));
+  g_App.Wnd.Flags = 0;
 }
 
 }  // namespace

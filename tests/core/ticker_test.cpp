@@ -445,4 +445,33 @@ TEST_F(TickerWindowTest, TheShellsNoticeRedrawsTheBinButtons) {
   EXPECT_EQ(want, g_Drawn);
 }
 
+int g_CloseCalls;
+int CloseSecondTime(int level, int) {
+  EXPECT_EQ(0, level);
+  return ++g_CloseCalls >= 2;
+}
+
+TEST_F(TickerWindowTest, TheTickerClosesSubMenusTheUserLeft) {
+  g_App.UiStateFlags |= UIS_BUSY;
+  g_CloseCalls = 0;
+  g_InputOutlets.CloseSubMenus = CloseSecondTime;
+  POINT pt;
+  GetCursorPos(&pt);
+  HWND menu = CreateWindowExW(WS_EX_TOOLWINDOW, kSubMenuWndClass, L"", WS_POPUP, pt.x > 500 ? 10 : 700, 10, 50, 50,
+                              g_App.MainWnd, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ShowWindow(menu, SW_SHOWNA);
+  g_App.Wnd.Flags |= WSF_SUBMENU_OPEN;
+  ASSERT_EQ(1, StartTicker());
+  DWORD start = GetTickCount();
+  while (g_CloseCalls < 2 && GetTickCount() - start < 2000) {
+    Pump();
+    Sleep(10);
+  }
+  StopTicker();
+  // Refused once: asked again until the sub-menus closed.
+  EXPECT_GE(g_CloseCalls, 2);
+  g_App.Wnd.Flags &= ~WSF_SUBMENU_OPEN;
+  DestroyWindow(menu);
+}
+
 }  // namespace

@@ -378,10 +378,6 @@ void SeedGestureSettings(const ProgramFolder& folder, const wchar_t* extra) {
                       kGestureOption1);
 }
 
-// Absolute input coordinates of a screen point.
-LONG AbsoluteX(int x) { return (LONG)(((LONGLONG)x * 65536 + GetSystemMetrics(SM_CXSCREEN) - 1) / GetSystemMetrics(SM_CXSCREEN)); }
-LONG AbsoluteY(int y) { return (LONG)(((LONGLONG)y * 65536 + GetSystemMetrics(SM_CYSCREEN) - 1) / GetSystemMetrics(SM_CYSCREEN)); }
-
 // A click of one mouse button (down and up flags), as a device would send
 // it; at (x, y) when given, else where the pointer is.
 void InjectClick(DWORD down, DWORD up, const POINT* at = nullptr) {
@@ -405,51 +401,6 @@ void InjectClick(DWORD down, DWORD up, const POINT* at = nullptr) {
 void InjectMiddleClick(int x, int y) {
   POINT at = {x, y};
   InjectClick(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, &at);
-}
-
-// Real pointer movement (SendInput does not move the X pointer, and the
-// ticker polls the cursor): xdotool, a program of the X display. Wine starts
-// it but gives no handle to wait on, so the move is watched for instead; a
-// window of our own makes GetCursorPos ask the display.
-bool MovePointer(int x, int y) {
-  static HWND probe = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                      nullptr, nullptr);
-  (void)probe;
-  std::wstring cmd = L"/bin/sh -c \"xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L"\"";
-  std::vector<wchar_t> buf(cmd.begin(), cmd.end());
-  buf.push_back(0);
-  STARTUPINFOW si = {sizeof si};
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(L"/bin/sh", buf.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hProcess) CloseHandle(pi.hProcess);
-  if (pi.hThread) CloseHandle(pi.hThread);
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < 5000) {
-    POINT pt;
-    if (GetCursorPos(&pt) && pt.x == x && pt.y == y) return true;
-    Sleep(50);
-  }
-  return false;
-}
-
-// Waits up to timeoutMs for the marker program to have noted count starts;
-// the starts seen.
-std::vector<Mark> WaitForMarks(const ProgramFolder& folder, size_t count,
-                                                                DWORD timeoutMs = 8000) {
-  DWORD start = GetTickCount();
-  std::vector<Mark> marks = folder.Marks();
-  while (marks.size() < count && GetTickCount() - start < timeoutMs) {
-    Sleep(20);
-    marks = folder.Marks();
-  }
-  return marks;
-}
-
-// The names of the marker's starts, in order, joined by spaces.
-std::string MarkNames(const ProgramFolder& folder) {
-  std::string names;
-  for (const auto& m : folder.Marks()) names += (names.empty() ? "" : " ") + m.Name;
-  return names;
 }
 
 // The button bound to the gesture ("hit") ran once, the launcher stayed
