@@ -1,5 +1,5 @@
 // The real Vantrel.exe's window as a user meets it: circles drawn with the
-// mouse, the hover highlight and the tooltips of its buttons.
+// mouse, the hover highlight and tooltips of its buttons, the menu key.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -177,6 +177,53 @@ TEST(WindowE2E, HoveredButtonIsHighlightedAndShowsItsTip) {
   EXPECT_EQ(L"Starts r1c4", ShownTipText(l, L"Starts r1c3"));
   EXPECT_EQ(0, Differing(plain, Grab(probe)));
   EXPECT_EQ("", MarkNames(folder));
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
+}
+
+// The launcher's visible popup menu, waiting up to 3 s.
+HWND ShownMenu(const Launcher& l) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < 3000) {
+    for (HWND m = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); m; m = FindWindowExW(nullptr, m, L"#32768", nullptr)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(m, &pid);
+      if (pid == l.Info.dwProcessId && IsWindowVisible(m)) return m;
+    }
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+TEST(WindowE2E, MenuKeyOpensTheWindowsMenuAtTheButtonArea) {
+  ProgramFolder folder(false);
+  folder.SeedSettings(2);
+  ASSERT_TRUE(MovePointer(900, 700));  // no button under the pointer
+  Launcher l;
+  HWND w = l.StartReady(folder, L"/n");
+  ASSERT_NE(nullptr, w);
+  ASSERT_TRUE(BecomesVisible(w));
+  DWORD start = GetTickCount();
+  while (GetForegroundWindow() != w && GetTickCount() - start < 3000) {
+    SetForegroundWindow(w);
+    Sleep(50);
+  }
+  ASSERT_EQ(w, GetForegroundWindow());
+  INPUT key[2] = {};
+  key[0].type = key[1].type = INPUT_KEYBOARD;
+  key[0].ki.wVk = key[1].ki.wVk = VK_APPS;
+  key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, key, sizeof(INPUT));
+  HWND menu = ShownMenu(l);
+  ASSERT_NE(nullptr, menu);
+  RECT r = WindowRect(w), m = WindowRect(menu);
+  // At the button area's top-left, under the caption and the tabs: not at
+  // the pointer.
+  EXPECT_GT(m.left, r.left);
+  EXPECT_LT(m.left, r.left + 20);
+  EXPECT_GT(m.top, r.top + 30);
+  EXPECT_LT(m.top, r.top + 80);
+  PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(l.Answers());
   EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
 }
 
