@@ -12,6 +12,7 @@
 #include "core/menucmd.h"
 #include "core/shellhelp.h"
 #include "core/showhide.h"
+#include "render/paint.h"
 #include "state.h"
 #include "store/grid.h"
 #include "store/outlets.h"
@@ -234,11 +235,13 @@ static void ApplyCursorMove(int command) {
     MarkSettingsChanged();
   }
   if (command >= LC_ROW_BACK) return;
-  s.HoverCell = g.Cell;
   // The tooltip stays off until the mouse moves on.
   g_App.Input.TooltipOff = 1;
   GetCursorPos(&g_App.Input.CursorAtKey);
+  if (HWND tip = g_App.Tray.ToolTip) SendMessageW(tip, TTM_ACTIVATE, FALSE, 0);
+  // The highlight leaves the old cell first: the cell is stored after.
   if (g_InputOutlets.SetHoverButton) g_InputOutlets.SetHoverButton(g.Cell);
+  s.HoverCell = g.Cell;
 }
 
 static ButtonInfo* CurrentButton() {
@@ -360,7 +363,18 @@ static void ShowShellMenuOfItem(ButtonInfo* b, POINT* where) {
   ShowItemContextMenu(b, g_App.MainWnd, pt);
 }
 
+static void HoverButton(int cell) { SetHoverButton(cell, 0); }
+static void PopToolTip() {
+  if (HWND tip = g_App.Tray.ToolTip) SendMessageW(tip, TTM_POP, 0, 0);
+}
+
 void BindInputOutlets() {
+  g_InputOutlets.SetHoverButton = HoverButton;
+  g_InputOutlets.SetHoverTab = SetHoverTab;
+  g_StoreOutlets.HideTooltip = PopToolTip;
+  g_TickerOutlets.EndDrag = EndLostDrag;
+  g_TickerOutlets.ReleaseGuardExpired = EndWheelBlock;
+  g_TickerOutlets.CheckSubMenuFocus = CheckSubMenuFocus;
   g_TrayOutlets.DispatchTrayClick = DispatchTrayClick;
   g_TrayOutlets.HasTrayDoubleClick = HasTrayDoubleClick;
   g_TrayOutlets.ShowTrayMenu = ShowTrayMenu;

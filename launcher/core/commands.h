@@ -79,8 +79,9 @@ extern InputOutlets g_InputOutlets;
 // is hidden or the button is not on the shown grid.
 int GetButtonScreenRect(ButtonInfo* button, RECT* r);
 
-// Fills the outlets above, the tray's and the menu entry points with the
-// neighbours that exist (start-up).
+// Fills the outlets above, the tray's, the menu entry points, the ticker's
+// and the store's hover and tooltip calls with the neighbours that exist
+// (start-up).
 void BindInputOutlets();
 
 // 1 when the command was accepted (also when it changed nothing), 0 refused.

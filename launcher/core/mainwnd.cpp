@@ -1,6 +1,8 @@
 #include "core/mainwnd.h"
 
+#include <commctrl.h>
 #include <imm.h>
+#include <shlobj.h>
 
 #include "core/commands.h"
 #include "core/eventlists.h"
@@ -14,17 +16,25 @@
 #include "core/menucmd.h"
 #include "core/showhide.h"
 #include "core/startup.h"
+#include "core/tiptext.h"
 #include "state.h"
 #include "core/ticker.h"
 #include "core/tray.h"
 #include "core/triggers.h"
 #include "core/winhelpers.h"
 #include "dialogs/dialoghelpers.h"
+#include "render/backbuffer.h"
+#include "render/design.h"
+#include "render/draw.h"
+#include "render/hittest.h"
+#include "render/layout.h"
+#include "render/skin.h"
 #include "resources/resource.h"
 #include "store/items.h"
 #include "store/settings.h"
 
 static const UINT KBO_TYPE_TO_SEARCH = 0x4;
+static const UINT DISP_TRANSLUCENT_BACKGROUND = 0x2;
 static const UINT UIS_MENU_OPEN = 0x1;
 // Deeper than any sub-menu tree the launcher opens.
 static const WPARAM kMaxSubMenuLevels = 64;
@@ -156,6 +166,127 @@ static void TypeToSearch(WPARAM c, LPARAM lParam) {
   if (WaitForForeground(root, kTypeToSearchWaitMs)) PostMessageW(edit, WM_CHAR, c, lParam);
 }
 
+// A circle drawn with the mouse (detector 0 or 1): the launcher shows on
+// the gesture's page, or the gesture's button runs.
+static void OnMouseCircle(int detector) {
+  const CircleGestureSettings& g = g_App.Store.Refs.Circle[detector];
+  if (g.Page == LIST_NONE) {
+    ShowLauncher(TriggerShowMode(FAMILY_CIRCLE), g_App.Settings.ShowPosX, g_App.Settings.ShowPosY, g.Button, 1);
+    return;
+  }
+  ButtonInfo* b = GetItem(g.Page, g.Button);
+  if (b && g_InputOutlets.LaunchItem) g_InputOutlets.LaunchItem(b, LF_TRIGGER, nullptr);
+}
+
+static void OnRecycleBinNotice(WPARAM wParam, LPARAM lParam) {
+  // The shell's notice waits in shared memory until it is unlocked; a
+  // notice that cannot be locked still means the bin changed.
+  PIDLIST_ABSOLUTE* lists = nullptr;
+  LONG event = 0;
+  HANDLE lock = SHChangeNotification_Lock((HANDLE)wParam, (DWORD)lParam, &lists, &event);
+  if (lock) SHChangeNotification_Unlock(lock);
+  RefreshRecycleBinIcons();
+}
+
+// --- sub-menu focus ----------------------------------------------------------------------
+
+static const DWORD kSubMenuSettleMs = 400;
+
+int ShouldCloseSubMenus(int dialogOpen, DWORD sinceOpenedMs, int foregroundInMenu, int cursorInMenu) {
+  return !dialogOpen && sinceOpenedMs >= kSubMenuSettleMs && !foregroundInMenu && !cursorInMenu;
+}
+
+struct SubMenuFind {
+  int Count;
+  HWND Front, Under;
+  int FrontIn, UnderIn;
+};
+
+static BOOL CALLBACK NoteSubMenu(HWND w, LPARAM lp) {
+  wchar_t cls[32];
+  if (!IsWindowVisible(w) || !GetClassNameW(w, cls, 32) || lstrcmpW(cls, kSubMenuWndClass)) return TRUE;
+  SubMenuFind* f = (SubMenuFind*)lp;
+  f->Count++;
+  if (f->Front && (f->Front == w || IsChild(w, f->Front))) f->FrontIn = 1;
+  if (f->Under && (f->Under == w || IsChild(w, f->Under))) f->UnderIn = 1;
+  return TRUE;
+}
+
+void CheckSubMenuFocus() {
+  HWND main = g_App.MainWnd;
+  if (!main) return;
+  SubMenuFind f = {};
+  f.Front = GetForegroundWindow();
+  POINT pt;
+  if (GetCursorPos(&pt)) f.Under = WindowFromPoint(pt);
+  EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), NoteSubMenu, (LPARAM)&f);
+  if (!f.Count) return;  // nothing open, nothing to close
+  if (ShouldCloseSubMenus(GetTopOpenDialog() != nullptr, GetTickCount() - g_App.Wnd.SubMenuOpenedTick, f.FrontIn,
+                          f.UnderIn))
+    PostMessageW(main, WMA_CLOSESUBMENUS, 0, 0);
+}
+
+// --- display, DPI, activation ---------------------------------------------------------------
+
+// 1 when the window's DPI changed and the design was laid out again for it.
+static int RelayoutOnDpiChange() {
+  HWND w = g_App.MainWnd;
+  if (!w || (g_App.RunState & RS_DPI_RELAYOUT)) return 0;
+  int dpi = GetWindowDpi(w, nullptr);
+  if (dpi == LauncherDpi()) return 0;
+  InterlockedOr(&g_App.RunState, RS_DPI_RELAYOUT);
+  RelayoutForDpi(dpi);
+  InterlockedAnd(&g_App.RunState, ~RS_DPI_RELAYOUT);
+  return 1;
+}
+
+static void OnDisplayChange() {
+  BuildMonitorList();
+  SendMonitorsToHook();
+  if (!RelayoutOnDpiChange()) ApplyDesign();
+}
+
+// The window's opacity when the launcher comes to the front or goes to the
+// back (translucent in the background).
+static void UpdateBackgroundAlpha() {
+  if (!(g_App.Settings.DispOption & DISP_TRANSLUCENT_BACKGROUND) || !LayeredMode()) return;
+  if (!UpdateWindowAlpha()) return;
+  BYTE alpha = g_App.Render.Alpha;
+  SearchFind find = {};
+  EnumThreadWindows(GetCurrentThreadId(), FindSearchWindow, (LPARAM)&find);
+  if (find.Search && g_App.Api.SetLayeredWindowAttributes)
+    g_App.Api.SetLayeredWindowAttributes(find.Search, 0, alpha, LWA_ALPHA);
+  if (g_App.Render.Back.Dc) PushLayeredWindow(g_App.MainWnd, g_App.Render.Back.Dc, 0, alpha);
+}
+
+// The keyboard's menu key: the menu of the current cell at its centre, or
+// of the window at the top-left of the button area.
+static void OnKeyboardContextMenu(HWND w) {
+  if (g_App.Wnd.Flags & WSF_MENU_OPEN) return;
+  int cell = g_App.Store.HoverCell;
+  POINT pt;
+  int target = 0;
+  if (cell < 0) {
+    const RECT& area = g_App.Skin.Slots[SLOT_BUTTONAREA].Target;
+    pt = POINT{area.left, area.top};
+    ClientToScreen(w, &pt);
+  } else {
+    target = MENU_CELL | cell;
+    RECT r;
+    if (IsWindowVisible(w) && GetCellRect(cell, &r)) {
+      pt = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+      ClientToScreen(w, &pt);
+    } else {
+      GetCursorPos(&pt);
+      pt.x += 1;
+      pt.y += 1;
+    }
+  }
+  // The key itself asks for the menu.
+  g_App.Input.MenuPending = 1;
+  g_App.Input.LastMenuItem = ShowContextMenu(target, pt, 0, 1);
+}
+
 // --- messages ---------------------------------------------------------------------------
 
 static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -164,8 +295,18 @@ static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lPar
     return 0;
   }
   switch (message) {
+    case WMA_MOUSECIRCLE:
+      OnMouseCircle((int)wParam);
+      return 0;
     case WMA_MOUSEACTION:
       DispatchTrigger(2, (int)wParam, (int)lParam);
+      return 0;
+    case WMA_RECYCLEBIN:
+      OnRecycleBinNotice(wParam, lParam);
+      return 0;
+    case WMA_CLOSESUBMENUS:
+      if (g_InputOutlets.CloseSubMenus && !g_InputOutlets.CloseSubMenus((int)wParam, 0))
+        PostMessageW(w, WMA_CLOSESUBMENUS, wParam, 0);
       return 0;
     case WMA_BUTTONUP: {
       POINT pt = {};
@@ -229,6 +370,7 @@ static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lPar
 
 static void OnActivate(HWND w, WPARAM wParam) {
   if (LOWORD(wParam) != WA_INACTIVE) {
+    if ((g_App.Wnd.Flags & WSF_SUBMENU_OPEN) && IsWindowVisible(w)) CheckSubMenuFocus();
     if (GetTopOpenDialog()) return;
     HIMC imc = ImmGetContext(w);
     if (!imc) return;
@@ -248,7 +390,10 @@ static void OnActivate(HWND w, WPARAM wParam) {
 }
 
 static void OnActivateApp(HWND w, WPARAM active) {
+  UpdateBackgroundAlpha();
+  UpdateHookSuspend();
   if (active) return;
+  CancelPress();
   // A release seen after coming back belongs to other keys: nothing may
   // still wait for one.
   ClearKeptItem();
@@ -320,10 +465,21 @@ LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
       WritePendingSettings();
       return 0;
     case WM_SHOWWINDOW:
-      if (wParam) BringToForeground(w, 0);
+      if (!wParam) return 0;
+      RefreshHoverUnderCursor();
+      BringToForeground(w, 0);
       return 0;
     case WM_ACTIVATEAPP:
       OnActivateApp(w, wParam);
+      return 0;
+    case WM_NOTIFY: {
+      NMHDR* h = (NMHDR*)lParam;
+      if (h && h->code == TTN_GETDISPINFOW && h->hwndFrom && h->hwndFrom == g_App.Tray.ToolTip)
+        AnswerToolTipText((NMTTDISPINFOW*)lParam);
+      return 0;
+    }
+    case WM_CONTEXTMENU:
+      OnKeyboardContextMenu(w);
       return 0;
     case WM_CHAR:
       TypeToSearch(wParam, lParam);
@@ -383,10 +539,14 @@ LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_SETTINGCHANGE:
       if (wParam != SPI_SETWORKAREA) break;
-      [[fallthrough]];  // the work area changed
+      OnDisplayChange();  // the work area changed
+      break;
     case WM_DISPLAYCHANGE:
-      BuildMonitorList();
-      SendMonitorsToHook();
+      OnDisplayChange();
+      break;
+    case WM_DPICHANGED:
+      // Laid out for the monitor it is on; the suggested rectangle is not used.
+      RelayoutOnDpiChange();
       return 0;
     default:
       if (message == g_App.Wnd.TaskbarCreatedMsg && message) {

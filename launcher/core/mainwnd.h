@@ -29,6 +29,7 @@ struct MainWindowState {
   int Activated;         // the last show activated the window
   int ImeWasOn;          // the IME was switched off on activation
   UINT PowerState;
+  DWORD SubMenuOpenedTick;  // when the last sub-menu window opened
   // The one skin-name buffer WMA_SELECTSKIN accepts (QueueSkinSelection).
   wchar_t SkinRequest[kSkinNameChars];
 };
@@ -64,6 +65,12 @@ int QueueSkinSelection(const wchar_t* name);
 // Waits, polling every 100 ms, for window to be the foreground window;
 // gives up after timeoutMs. 1 when it came to the front.
 int WaitForForeground(HWND window, DWORD timeoutMs);
+
+// The sub-menu focus check (ticker, WM_ACTIVATE): when no dialog is open,
+// 400 ms after the last sub-menu opened, and neither the foreground window
+// nor the cursor is in an open sub-menu, WMA_CLOSESUBMENUS closes them.
+void CheckSubMenuFocus();
+int ShouldCloseSubMenus(int dialogOpen, DWORD sinceOpenedMs, int foregroundInMenu, int cursorInMenu);
 
 // The program ends when hidden in /n mode with nothing running; otherwise
 // hiding may trim the working set (Option1 0x1000).

@@ -1,5 +1,6 @@
 #include "core/mouseinput.h"
 
+#include <commctrl.h>
 #include <ole2.h>
 #include <windowsx.h>
 
@@ -11,6 +12,7 @@
 #include "state.h"
 #include "core/hookctl.h"
 #include "core/ticker.h"
+#include "core/tray.h"
 #include "store/grid.h"
 #include "store/items.h"
 #include "store/lists.h"
@@ -24,6 +26,9 @@ static const UINT OPT1_PAGE_ON_HOVER = 0x2;
 // Type bit: the button can be dragged out as a file.
 static const int kSlotClose = 9, kSlotPin = 12, kSlotMode = 16, kSlotSearch = 20;
 static const int kWheelBlockTicks = 3;
+// How far the cursor may stray from where a cursor key left it before the
+// hover follows the mouse again.
+static const int kKeyHoverSlack = 9;
 
 // Draw states of a cell.
 enum { CELL_NORMAL = 0, CELL_HOVER = 1, CELL_PRESSED = 2 };
@@ -162,9 +167,11 @@ static void DrawCell(int cell, int state) {
   if (cell >= 0 && g_StoreOutlets.DrawButton) g_StoreOutlets.DrawButton(cell, state);
 }
 
+// The highlight moves from the cell it is on now, so the new cell is
+// stored only after the drawing has seen the old one.
 static void SetHover(int cell) {
-  g_App.Store.HoverCell = cell;
   if (g_InputOutlets.SetHoverButton) g_InputOutlets.SetHoverButton(cell);
+  g_App.Store.HoverCell = cell;
 }
 
 void StartPress(int cell, UINT kind) {
@@ -371,7 +378,7 @@ static int SuppressedByGesture(UINT message) {
       int drop = (g & GS_SKIP_MUP) != 0;
       g &= ~GS_SKIP_MUP;
       g |= GS_SKIP_WHEEL;
-      g_App.Ticker.ReleaseGuard = kWheelBlockTicks;
+      InterlockedExchange(&g_App.Ticker.ReleaseGuard, kWheelBlockTicks);
       return drop;
     }
     case WM_MOUSEWHEEL:
@@ -524,6 +531,34 @@ void OnMouseButton(UINT message, WPARAM wParam, LPARAM) {
   }
 }
 
+// The hover cell follows the cursor; only while the cursor stays within
+// kKeyHoverSlack of where a cursor key moved the highlight does the key's
+// cell keep it, with the tooltip still silenced.
+static void RefreshHover(int cell, POINT now) {
+  InputState& in = g_App.Input;
+  ItemStore& s = g_App.Store;
+  if (in.TooltipOff) {
+    int dx = now.x - in.CursorAtKey.x, dy = now.y - in.CursorAtKey.y;
+    if (dx <= kKeyHoverSlack && -dx <= kKeyHoverSlack && dy <= kKeyHoverSlack && -dy <= kKeyHoverSlack) return;
+    in.TooltipOff = 0;
+  }
+  if (HWND tip = g_App.Tray.ToolTip) SendMessageW(tip, TTM_ACTIVATE, TRUE, 0);
+  if (cell == s.HoverCell) return;
+  if (HWND w = g_App.MainWnd) {
+    KillTimer(w, TIMER_PRESSHOLD);
+    KillTimer(w, TIMER_DRAGHOVER_PAGE);
+    KillTimer(w, TIMER_DRAGHOVER_MENU);
+  }
+  SetHover(cell);
+}
+
+void RefreshHoverUnderCursor() {
+  if (g_App.Input.RearrangeDrag) return;
+  POINT now;
+  GetCursorPos(&now);
+  RefreshHover(CellUnderCursor(), now);
+}
+
 void OnMouseMove(WPARAM wParam, LPARAM) {
   HWND w = g_App.MainWnd;
   InputState& in = g_App.Input;
@@ -532,7 +567,6 @@ void OnMouseMove(WPARAM wParam, LPARAM) {
   in.Gesture &= ~(GS_SKIP_LDOWN | GS_SKIP_RDOWN | GS_SKIP_MDOWN);
   POINT now;
   GetCursorPos(&now);
-  if (in.TooltipOff && IsDragDistance(in.CursorAtKey, now)) in.TooltipOff = 0;
 
   if (in.SizingMode && (wParam & MK_LBUTTON)) {
     DragSizing(now);
@@ -573,7 +607,7 @@ void OnMouseMove(WPARAM wParam, LPARAM) {
     return;
   }
   if (in.RearrangeDrag) return;
-  if (cell != s.HoverCell) SetHover(cell);
+  RefreshHover(cell, now);
 }
 
 void OnMouseLeave() {
@@ -585,3 +619,19 @@ void OnMouseLeave() {
   if (!(g_App.Wnd.Flags & WSF_SUBMENU_OPEN)) SetHover(-1);
   if (g_InputOutlets.SetHoverTab) g_InputOutlets.SetHoverTab(-1);
 }
+
+// Half a second without buttons after a drag whose release never came (the
+// capture was taken away): the drags end without dropping anything.
+void EndLostDrag() {
+  InputState& in = g_App.Input;
+  if (in.RearrangeDrag) {
+    CancelPress();
+    in.RearrangeDrag = 0;
+  }
+  in.TabDrag = 0;
+  in.TabPressed = -1;
+  g_App.Store.DragPage = -1;
+  g_App.Layout.DragActive = 0;
+}
+
+void EndWheelBlock() { g_App.Input.Gesture &= ~GS_SKIP_WHEEL; }

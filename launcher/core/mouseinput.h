@@ -40,6 +40,15 @@ DWORD DecideDropEffect(int accept, DWORD wanted);
 void OnMouseButton(UINT message, WPARAM wParam, LPARAM lParam);
 void OnMouseMove(WPARAM wParam, LPARAM lParam);
 void OnMouseLeave();
+// WM_SHOWWINDOW: the hover highlight moves to the cell under the cursor and
+// the tooltip comes back (not during a rearrange drag).
+void RefreshHoverUnderCursor();
+// Auto-hide's drag end: rearrange and tab drags whose release was lost are
+// forgotten.
+void EndLostDrag();
+// The ticker's release guard ran out: the wheel works again after a middle
+// click.
+void EndWheelBlock();
 // Timer 4: press and hold.
 void OnPressHoldTimer();
 // Timer 7: page switch on hovering a tab.

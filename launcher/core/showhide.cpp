@@ -324,9 +324,7 @@ static void ResetScrollOnReturn() {
   if (p >= 0 && p < s.PageCount && (s.Pages[p].Flag & PAGE_RESET_ON_SHOW)) ResetPageScroll(p);
 }
 
-// The window came onto a monitor of another DPI: the design is laid out
-// again for it.
-static void RelayoutForDpi(int dpi) {
+void RelayoutForDpi(int dpi) {
   g_App.Design.Dpi = dpi;
   SyncViewModeDesign(-1);
   for (int i = 0; i < FONT_COUNT; i++) RecreateFont(i, 0);

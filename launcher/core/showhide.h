@@ -28,6 +28,9 @@ int UpdateTopmost(int force);
 // was not scrolled.
 int ResetPageScroll(int page);
 void UpdateCursor();
+// The window came onto a monitor of another DPI: the design (view-mode
+// copy, fonts, layout) is made again for it.
+void RelayoutForDpi(int dpi);
 
 // Show mode from four DispPosition bits (bit 0: 2, bit 1: 0, bit 2: 3,
 // bit 3: 4, none: 1; the lowest set bit wins).

@@ -395,6 +395,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   g_BackupSeams.SetTrayBusy = SetTrayBusyPicture;
   ApplyStartOptions(cmdline, SO_APPLY, g_App.MainWnd);
   if (!StartTicker()) return 0;
+  WatchRecycleBin(w);  // without it the bin's buttons keep their picture
 
   if (!(g_App.RunState & RS_N_MODE)) {
     if (!LoadHookLibrary(1)) return 0;
@@ -422,6 +423,7 @@ void ShutdownLauncher(int normalEnd) {
     RunEventListNow(EVENT_EXIT, INFINITE);
     WaitForLaunches(kLaunchWaitMs);
   }
+  UnwatchRecycleBin();
   StopCloseWatcher();
   StopProcessWatch();
   if (c.WatchMutex) {

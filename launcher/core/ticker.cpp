@@ -2,12 +2,14 @@
 
 #include <commctrl.h>
 #include <process.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <wchar.h>
 
 #include "core/eventlists.h"
 #include "core/hookbind.h"
 #include "core/hookctl.h"
+#include "core/iteminfo.h"
 #include "core/mainwnd.h"
 #include "state.h"
 #include "core/tray.h"
@@ -16,6 +18,7 @@
 #include "store/backup.h"
 #include "resources/resource.h"
 #include "store/items.h"
+#include "store/outlets.h"
 #include "store/paths.h"
 
 TickerOutlets g_TickerOutlets;
@@ -261,6 +264,54 @@ void AutoHideCheck() {
   if (r & AH_FORCE_FRONT) BringToForeground(w, 0);
 }
 
+// --- the Recycle Bin ---------------------------------------------------------------------------------
+
+// Every cell that shows the button now (a locked one is on every page).
+static void RedrawShownButton(const ButtonInfo* b) {
+  const ItemStore& s = g_App.Store;
+  if (!s.Grid || !g_StoreOutlets.DrawButton) return;
+  for (int cell = 0; cell < s.GridCells; ++cell) {
+    if (s.Grid[cell].Button != b) continue;
+    g_StoreOutlets.DrawButton(cell, cell == s.PressedCell ? 2 : cell == s.HoverCell ? 1 : 0);
+  }
+}
+
+void RefreshRecycleBinIcons() {
+  // Counts are read again at every step: the store may change between them.
+  for (int n = 0; n < g_App.Store.PageCount + g_App.Store.SubMenuCount; ++n) {
+    int pages = g_App.Store.PageCount;
+    int list = n < pages ? n : (LIST_SUBMENU | (n - pages));
+    for (int i = 0;; ++i) {
+      int count = 0;
+      ButtonInfo** table = ListTable(list, &count);
+      if (!table || i >= count) break;
+      ButtonInfo* b = table[i];
+      if (!b || ItemTypeOf(b->Type) != IT_RECYCLEBIN) continue;
+      GetItemIcon(b);
+      RedrawShownButton(b);
+      Sleep(0);
+    }
+  }
+}
+
+ULONG WatchRecycleBin(HWND window) {
+  LPITEMIDLIST bin = nullptr;
+  if (!window || FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &bin)) || !bin) return 0;
+  SHChangeNotifyEntry entry = {bin, TRUE};
+  ULONG id = SHChangeNotifyRegister(window, SHCNRF_ShellLevel | SHCNRF_NewDelivery, SHCNE_UPDATEIMAGE,
+                                    WMA_RECYCLEBIN, 1, &entry);
+  CoTaskMemFree(bin);
+  T().RecycleBinWatch = id;
+  return id;
+}
+
+void UnwatchRecycleBin() {
+  TickerState& t = T();
+  if (!t.RecycleBinWatch) return;
+  SHChangeNotifyDeregister(t.RecycleBinWatch);
+  t.RecycleBinWatch = 0;
+}
+
 // --- the thread ----------------------------------------------------------------------------------
 
 static void RunTick() {
@@ -274,8 +325,9 @@ static void RunTick() {
     if (!IsTrayAnimating()) RefreshTrayStateIcon();
   }
   AdvanceTrayAnimation();
-  if (t.ReleaseGuard > 0 && --t.ReleaseGuard == 0 && g_TickerOutlets.ReleaseGuardExpired)
-    g_TickerOutlets.ReleaseGuardExpired();
+  // The guarded word belongs to the window's thread.
+  if (t.ReleaseGuard > 0 && InterlockedDecrement(&t.ReleaseGuard) == 0)
+    if (HWND w = g_App.MainWnd) PostMessageW(w, WM_TIMER, TICKER_RELEASE_GUARD, 0);
   if (g_PowerSave.KeepAwake && --t.KeepAwakeCountdown <= 0) {
     SetThreadExecutionState(ES_DISPLAY_REQUIRED);
     t.KeepAwakeCountdown = kKeepAwakeTicks;
@@ -347,6 +399,9 @@ int OnTickerTimer(UINT_PTR id) {
       return 1;
     case TICKER_BACKUP_CHECK:
       AutoBackupSettings();
+      return 1;
+    case TICKER_RELEASE_GUARD:
+      if (g_TickerOutlets.ReleaseGuardExpired) g_TickerOutlets.ReleaseGuardExpired();
       return 1;
     default:
       return 0;

@@ -14,13 +14,15 @@ struct MonitorList {
 };
 
 // Calls the ticker makes into other subsystems; empty entries are skipped.
+// EndDrag and ReleaseGuardExpired run on the window's thread (auto-hide and
+// a posted timer message), the others on the ticker's.
 struct TickerOutlets {
   void (*CheckHotEdge)(int edge);               // -1: on no edge
   void (*CheckHoldAction)(UINT buttons, POINT pt);
   void (*CheckSubMenuFocus)();
   void (*EndDrag)();                            // drag states and feedback after a drag ended
   void (*PulseKeepAwake)();
-  void (*ReleaseGuardExpired)();
+  void (*ReleaseGuardExpired)();                // the wheel block after a middle click ends
   void (*ClearReleaseBits)(UINT bits);          // bits of the button-release word
 };
 extern TickerOutlets g_TickerOutlets;
@@ -39,9 +41,10 @@ struct TickerState {
   HANDLE Thread;
   DWORD ThreadId;
   int KeepAwakeCountdown;     // ticks to the next pulse while power saving is off
-  int ReleaseGuard;           // ticks until the release guard ends
+  volatile LONG ReleaseGuard; // ticks until the release guard ends (set by mouse input)
   AutoHideState AutoHide;
   MonitorList Monitors;
+  ULONG RecycleBinWatch;      // shell notification registration, 0 none
 };
 
 const LONG kTicksPerCycle = 3000;     // 5 minutes
@@ -57,6 +60,7 @@ enum : UINT {
 // Posted WM_TIMER ids the ticker uses to run work on the window's thread.
 enum : UINT_PTR {
   TICKER_BACKUP_CHECK = 17,
+  TICKER_RELEASE_GUARD = 20,
 };
 
 // --- pure parts ---------------------------------------------------------------------------
@@ -113,6 +117,14 @@ void BeginShowState(int shown);
 void AutoHideCheck();
 // WM_TIMER ids of the ticker and the hook control; 1 when handled.
 int OnTickerTimer(UINT_PTR id);
+
+// WMA_RECYCLEBIN: every Recycle Bin button takes its icon again (empty or
+// full) and those shown are redrawn.
+void RefreshRecycleBinIcons();
+// Shell notifications of the Recycle Bin's image to window as WMA_RECYCLEBIN;
+// the registration number, 0 when refused. UnwatchRecycleBin ends it.
+ULONG WatchRecycleBin(HWND window);
+void UnwatchRecycleBin();
 
 int IsModifierKey(UINT vk);
 UINT GetMouseButtonState();

@@ -514,7 +514,6 @@ int LayoutButtons() {
   L.CellColumns = nx;
   L.CellRows = ny;
   const RECT& area = k.Slots[SLOT_BUTTONAREA].Target;
-  SetTool(TOOLID_BUTTONAREA, area, false);
   int x0 = area.left + S(k.ButtonAreaMargin.left);
   int y = area.top + S(k.ButtonAreaMargin.top);
   int w = S(d->ButtonSizeX), h = S(d->ButtonSizeY);
@@ -529,6 +528,10 @@ int LayoutButtons() {
   }
   if (L.CellToolCount > n) DeleteTools(TOOLID_CELL, n, L.CellToolCount);
   L.CellToolCount = n;
+  // The tooltip takes the first tool that holds the cursor: the area's own
+  // tool goes after every cell, also after cells added now.
+  DeleteTools(TOOLID_BUTTONAREA, 0, 1);
+  SetTool(TOOLID_BUTTONAREA, area, false);
   return 1;
 }
 

@@ -221,9 +221,7 @@ void DrawLockMarker(HDC dc, int x, int y, int w, int h, int cell) {
                 h + S(off[EDGE_BOTTOM] - off[EDGE_TOP]), marker.Dc, 0, 0, marker.Width, marker.Height, 1);
 }
 
-// The button a history button shows: its newest entry's, when there is one
-// and the history can be read now.
-static ButtonInfo* ShownButton(ButtonInfo* b) {
+ButtonInfo* ShownButton(ButtonInfo* b) {
   if (ItemTypeOf(b->Type) != IT_HISTORY || !(b->Type & ITEM_SHOW_NEWEST)) return b;
   const References& refs = g_App.Store.Refs;
   if (!refs.History || refs.MaxMemories <= 0 || !refs.History[0].Ref) return b;

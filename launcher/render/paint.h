@@ -6,6 +6,8 @@
 #pragma once
 #include <windows.h>
 
+struct ButtonInfo;
+
 void DrawCaption(HDC dc, const RECT* clip, int push);
 // piece: 9 close, 12 pin, 16 view mode, 20 search; state 0-3.
 void DrawSystemButton(int piece, HDC dc, const RECT* clip, int state, int push);
@@ -18,6 +20,9 @@ void DrawTab(HDC dc, int page, int state, int copyBackground);
 void DrawButtonArea(HDC dc, const RECT* clip);
 void DrawButton(HDC dc, int cell, int state, int copyBackground, int push);
 void DrawLockMarker(HDC dc, int x, int y, int w, int h, int cell);
+// The button a history button shows (icon, text, tip): its newest entry's,
+// when there is one and the history can be read now; else b itself.
+ButtonInfo* ShownButton(ButtonInfo* b);
 void SetHoverTab(int page);
 void SetHoverButton(int cell, int force);
 // flags: 1 tab, 2 button. 1 when something was redrawn.

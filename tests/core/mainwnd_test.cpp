@@ -15,6 +15,8 @@
 #include "store/items.h"
 #include "store/lists.h"
 #include "core_child.h"
+#include "core/mouseinput.h"
+#include "scene_fixture.h"
 #include "support/message_recorder.h"
 #include "support/test_support.h"
 
@@ -512,6 +514,264 @@ TEST_F(MainWndTest, AnOpenShellMenuGetsTheMenuMessages) {
   SendMessageW(window_, WM_MENUCHAR, 'x', 0);
   EXPECT_TRUE(g_ForwardedToMenu.empty());
   g_App.Core.DesktopFolder = savedDesktop;
+}
+
+// --- on a drawn window: gestures, the menu key, display changes ---
+
+std::vector<std::string> g_Launched;
+void RecordLaunch(ButtonInfo* b, int flags, POINT*) {
+  char f[16];
+  wsprintfA(f, " %x", flags);
+  std::string name;
+  for (const wchar_t* c = b && b->Name ? b->Name : L"?"; *c; ++c) name += (char)*c;
+  g_Launched.push_back(name + f);
+}
+
+class DrawnWindowTest : public SceneWindowTest {
+ protected:
+  RenderScene Scene() override { return RenderScene{4, 3}; }
+  void SetUp() override {
+    SceneWindowTest::SetUp();
+    g_Launched.clear();
+    g_InputOutlets.LaunchItem = RecordLaunch;
+  }
+  static RECT PrimaryMonitor() {
+    POINT origin = {0, 0};
+    MONITORINFO mi = {sizeof mi};
+    GetMonitorInfoW(MonitorFromPoint(origin, MONITOR_DEFAULTTOPRIMARY), &mi);
+    return mi.rcMonitor;
+  }
+};
+
+TEST_F(DrawnWindowTest, CircleGestureShowsItsPageWhereDispPositionSays) {
+  CircleGestureSettings& row = g_App.Store.Refs.Circle[0];
+  row.Page = LIST_NONE;
+  row.Button = 3;
+  g_App.Settings.ShowPosX = 40;
+  g_App.Settings.ShowPosY = 50;
+  // Circle bits 8..11 of DispPosition: bit 10 centres on the primary monitor.
+  g_App.Settings.DispPosition = 0x400;
+  g_App.Settings.Option1 = 0;
+  PostMessageW(Window(), WMA_MOUSECIRCLE, 0, 0);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  EXPECT_TRUE(IsWindowVisible(Window()));
+  EXPECT_EQ(3, g_App.Store.CurrentPage);
+  RECT r, m = PrimaryMonitor();
+  GetWindowRect(Window(), &r);
+  EXPECT_NEAR((m.right - m.left) / 2, (r.left + r.right) / 2, 1);
+  EXPECT_NEAR((m.bottom - m.top) / 2, (r.top + r.bottom) / 2, 1);
+  EXPECT_EQ(0, g_App.Wnd.AutoHide);
+  EXPECT_TRUE(g_Launched.empty());
+
+  // Bit 11: at the show point, here with auto-hide (Option1 0x8000); the
+  // index 0xFFFF keeps the page.
+  row.Button = LIST_NONE;
+  g_App.Settings.DispPosition = 0x800;
+  g_App.Settings.Option1 = 0x8000;
+  SendMessageW(Window(), WMA_MOUSECIRCLE, 0, 0);
+  GetWindowRect(Window(), &r);
+  EXPECT_EQ(40, r.left);
+  EXPECT_EQ(50, r.top);
+  EXPECT_EQ(3, g_App.Store.CurrentPage);
+  EXPECT_NE(0, g_App.Wnd.AutoHide);
+}
+
+TEST_F(DrawnWindowTest, CircleGestureLaunchesItsButton) {
+  g_App.Store.Refs.Circle[1].Page = 0;
+  g_App.Store.Refs.Circle[1].Button = 1;
+  g_App.Store.Refs.Circle[0].Page = 0;
+  g_App.Store.Refs.Circle[0].Button = 7;  // no such button
+  SendMessageW(Window(), WMA_MOUSECIRCLE, 0, 0);
+  SendMessageW(Window(), WMA_MOUSECIRCLE, 1, 0);
+  ASSERT_EQ(1u, g_Launched.size());
+  EXPECT_EQ("Button 2 80", g_Launched[0]);
+  EXPECT_FALSE(IsWindowVisible(Window()));
+}
+
+// Where the popup menu opened, and closes it.
+POINT g_MenuAt;
+int g_MenuSeen;
+void CALLBACK NoteMenu(HWND w, UINT, UINT_PTR id, DWORD) {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  if (!menu || !IsWindowVisible(menu)) return;
+  KillTimer(w, id);
+  RECT r;
+  GetWindowRect(menu, &r);
+  g_MenuAt = POINT{r.left, r.top};
+  g_MenuSeen++;
+  EndMenu();
+}
+
+TEST_F(DrawnWindowTest, MenuKeyOpensTheMenuAtTheButtonAreaOrTheCurrentCell) {
+  SetWindowPos(Window(), nullptr, 100, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(Window(), SW_SHOWNA);
+  const RECT& area = g_App.Skin.Slots[SLOT_BUTTONAREA].Target;
+  g_App.Store.HoverCell = -1;
+  g_MenuSeen = 0;
+  SetTimer(Window(), 77, 50, NoteMenu);
+  SendMessageW(Window(), WM_CONTEXTMENU, (WPARAM)Window(), -1);
+  ASSERT_EQ(1, g_MenuSeen);
+  EXPECT_EQ(100 + area.left, g_MenuAt.x);
+  EXPECT_EQ(120 + area.top, g_MenuAt.y);
+  EXPECT_FALSE(g_App.Wnd.Flags & WSF_MENU_OPEN);
+
+  g_App.Store.HoverCell = 2;
+  SetTimer(Window(), 77, 50, NoteMenu);
+  SendMessageW(Window(), WM_CONTEXTMENU, (WPARAM)Window(), -1);
+  ASSERT_EQ(2, g_MenuSeen);
+  EXPECT_EQ(100 + (Cell(2).left + Cell(2).right) / 2, g_MenuAt.x);
+  EXPECT_EQ(120 + (Cell(2).top + Cell(2).bottom) / 2, g_MenuAt.y);
+  EXPECT_EQ(2, g_App.Input.LastMenuItem);
+
+  // While a menu of the window is open the key does nothing.
+  g_App.Wnd.Flags |= WSF_MENU_OPEN;
+  SetTimer(Window(), 77, 50, NoteMenu);
+  SendMessageW(Window(), WM_CONTEXTMENU, (WPARAM)Window(), -1);
+  KillTimer(Window(), 77);
+  EXPECT_EQ(2, g_MenuSeen);
+  g_App.Wnd.Flags = 0;
+  ShowWindow(Window(), SW_HIDE);
+}
+
+// The caption font's height: the fonts are made for the DPI stored.
+LONG CaptionFontHeight() {
+  LOGFONTW lf = {};
+  GetObjectW(g_App.Design.ViewMode[0].Fonts[0].Font, sizeof lf, &lf);
+  return lf.lfHeight;
+}
+
+// Fonts made for another DPI than the window's monitor has.
+void MakeFontsFor(int dpi) {
+  g_App.Design.Dpi = dpi;
+  for (int i = 0; i < FONT_COUNT; i++) RecreateFont(i, 0);
+}
+
+TEST_F(DrawnWindowTest, DisplayAndDpiChangesLayTheWindowOutAgain) {
+  const int dpi = g_App.Design.Dpi;
+  const LONG height = CaptionFontHeight();
+  RECT r;
+  GetWindowRect(Window(), &r);
+  const int width = r.right - r.left;
+  MakeFontsFor(dpi * 3 / 2);
+  ASSERT_NE(height, CaptionFontHeight());
+  SendMessageW(Window(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024));
+  EXPECT_EQ(dpi, g_App.Design.Dpi);
+  EXPECT_EQ(height, CaptionFontHeight());
+  EXPECT_FALSE(g_App.RunState & RS_DPI_RELAYOUT);
+
+  // WM_DPICHANGED: the same, but not while a re-layout runs.
+  MakeFontsFor(dpi * 3 / 2);
+  InterlockedOr(&g_App.RunState, RS_DPI_RELAYOUT);
+  EXPECT_EQ(0, SendMessageW(Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0));
+  EXPECT_EQ(dpi * 3 / 2, g_App.Design.Dpi);
+  InterlockedAnd(&g_App.RunState, ~RS_DPI_RELAYOUT);
+  EXPECT_EQ(0, SendMessageW(Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0));
+  EXPECT_EQ(dpi, g_App.Design.Dpi);
+  EXPECT_EQ(height, CaptionFontHeight());
+
+  // Same DPI: a display change (or a new work area) applies the design
+  // again, with the fonts it has.
+  HFONT font = g_App.Design.ViewMode[0].Fonts[0].Font;
+  g_App.Design.ViewMode[0].ButtonNumX += 1;
+  SendMessageW(Window(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+  GetWindowRect(Window(), &r);
+  EXPECT_GT(r.right - r.left, width);
+  EXPECT_EQ(font, g_App.Design.ViewMode[0].Fonts[0].Font);
+  // Other settings changes leave the window alone.
+  g_App.Design.ViewMode[0].ButtonNumX -= 1;
+  SendMessageW(Window(), WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0);
+  RECT same;
+  GetWindowRect(Window(), &same);
+  EXPECT_EQ(r.right - r.left, same.right - same.left);
+}
+
+// --- activation of the application ---
+
+int g_SuspendSends;
+void WINAPI CountSuspendSends(int kind, void*, void*) {
+  if (kind == DLLDATA_SUSPEND) g_SuspendSends++;
+}
+
+TEST_F(MainWndTest, LosingActivationCancelsAPressAndRefreshesTheHooks) {
+  HookBindings savedHook = g_Hook;
+  g_Hook.SetDllData = CountSuspendSends;
+  g_SuspendSends = 0;
+  g_App.Hooks.SuspendSent = 0;
+  g_App.RunState |= RS_HOOKS_ON;
+  g_App.Input.Press = PRESS_LEFT | 4;
+  g_App.Input.PressCell = 4;
+  SendMessageW(window_, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_EQ(0u, g_App.Input.Press & PRESS_KINDS);
+  EXPECT_EQ(-1, g_App.Input.PressCell);
+  EXPECT_EQ(1, g_SuspendSends);
+  g_Hook = savedHook;
+}
+
+TEST_F(MainWndTest, TranslucentInTheBackgroundOpaqueInFront) {
+  HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 500, 500, 20, 20, nullptr, nullptr, nullptr,
+                               nullptr);
+  extra_.push_back(other);
+  ShowWindow(window_, SW_SHOWNA);
+  g_App.Settings.Alpha = 128;
+  g_App.Settings.DispOption = 0x2;
+  g_App.Render.Alpha = 255;
+  SetForegroundWindow(other);
+  SendMessageW(window_, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_EQ(128, g_App.Render.Alpha);
+  SetForegroundWindow(window_);
+  SendMessageW(window_, WM_ACTIVATEAPP, TRUE, 0);
+  EXPECT_EQ(255, g_App.Render.Alpha);
+  // Without the option the setting holds either way.
+  g_App.Settings.DispOption = 0;
+  SetForegroundWindow(other);
+  SendMessageW(window_, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_EQ(255, g_App.Render.Alpha);
+}
+
+// --- sub-menu focus ---
+
+TEST(SubMenuFocus, ClosesOnlyWhenNothingHoldsTheMenus) {
+  struct Case {
+    int Dialog;
+    DWORD Since;
+    int Front, Cursor;
+    int Want;
+  } cases[] = {
+      {0, 400, 0, 0, 1}, {0, 5000, 0, 0, 1}, {1, 5000, 0, 0, 0},
+      {0, 399, 0, 0, 0}, {0, 5000, 1, 0, 0}, {0, 5000, 0, 1, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(c.Want, ShouldCloseSubMenus(c.Dialog, c.Since, c.Front, c.Cursor)) << "case " << (&c - cases);
+}
+
+TEST_F(MainWndTest, FocusCheckClosesAnOpenSubMenuTheUserLeft) {
+  // Nothing open: nothing to close.
+  CheckSubMenuFocus();
+  MSG msg;
+  EXPECT_FALSE(PeekMessageW(&msg, window_, WMA_CLOSESUBMENUS, WMA_CLOSESUBMENUS, PM_REMOVE));
+  // A sub-menu window away from the cursor, opened long ago.
+  POINT pt;
+  GetCursorPos(&pt);
+  HWND menu = CreateWindowExW(WS_EX_TOOLWINDOW, kSubMenuWndClass, L"", WS_POPUP, pt.x + 200 > 900 ? 10 : pt.x + 200,
+                              10, 50, 50, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  extra_.push_back(menu);
+  ShowWindow(menu, SW_SHOWNA);
+  g_App.Wnd.SubMenuOpenedTick = GetTickCount() - 1000;
+  CheckSubMenuFocus();
+  ASSERT_TRUE(PeekMessageW(&msg, window_, WMA_CLOSESUBMENUS, WMA_CLOSESUBMENUS, PM_REMOVE));
+  EXPECT_EQ(0u, msg.wParam);
+  // Just opened: it stays.
+  g_App.Wnd.SubMenuOpenedTick = GetTickCount();
+  CheckSubMenuFocus();
+  EXPECT_FALSE(PeekMessageW(&msg, window_, WMA_CLOSESUBMENUS, WMA_CLOSESUBMENUS, PM_REMOVE));
+  // The launcher window coming to the front checks too.
+  g_App.Wnd.SubMenuOpenedTick = GetTickCount() - 1000;
+  g_App.Wnd.Flags |= WSF_SUBMENU_OPEN;
+  ShowWindow(window_, SW_SHOWNA);
+  SendMessageW(window_, WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_TRUE(PeekMessageW(&msg, window_, WMA_CLOSESUBMENUS, WMA_CLOSESUBMENUS, PM_REMOVE));
+  g_App.Wnd.Flags = 0;
 }
 
 }  // namespace

@@ -2,7 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <vector>
+
+#include "core/hookbind.h"
 #include "core/mainwnd.h"
+#include "core_child.h"
+#include "core/mouseinput.h"
+#include "input_fixture.h"
 #include "state.h"
 
 namespace {
@@ -239,6 +247,231 @@ TEST(Ticker, StopReportsATickerThatDidNotEnd) {
   EXPECT_LT(GetTickCount() - start, 1000u);
   g_TickerOutlets = savedOutlets;
   g_App = saved;
+}
+
+
+// --- the Recycle Bin buttons ---------------------------------------------------------------
+
+std::vector<std::pair<int, int>> g_Drawn;  // cell, state
+void RecordDraw(int cell, int state) { g_Drawn.push_back({cell, state}); }
+
+HICON MarkerIcon() {
+  BYTE and_[32 * 4] = {}, xor_[32 * 4] = {};
+  return CreateIcon(GetModuleHandleW(nullptr), 32, 32, 1, 1, and_, xor_);
+}
+
+class RecycleBinTest : public InputTest {
+ protected:
+  void SetUp() override {
+    InputTest::SetUp();
+    g_Drawn.clear();
+    g_StoreOutlets.DrawButton = RecordDraw;
+  }
+  // A button whose icons are a marker, to see which ones were taken again.
+  ButtonInfo* Marked(ButtonInfo* b) {
+    for (HICON& i : b->Icon) i = MarkerIcon();
+    marker_.push_back(b->Icon[0]);
+    return b;
+  }
+  bool StillMarked(const ButtonInfo* b) const {
+    for (HICON m : marker_)
+      if (b->Icon[0] == m) return true;
+    return false;
+  }
+  std::vector<HICON> marker_;
+};
+
+TEST_F(RecycleBinTest, EveryBinButtonTakesItsIconAgainAndTheShownOnesAreRedrawn) {
+  MakePages(2);
+  ButtonInfo* plain = Marked(Add(0, "plain", 0, 0));
+  ButtonInfo* bin = Marked(Add(0, "bin", 1, 0, IT_RECYCLEBIN));
+  ButtonInfo* pressedBin = Marked(Add(0, "pressed bin", 2, 0, IT_RECYCLEBIN));
+  ButtonInfo* elsewhere = Marked(Add(1, "bin on page 2", 0, 0, IT_RECYCLEBIN));
+  ButtonInfo* menu = Add(0, "menu", 3, 0, IT_CHILDMENU);
+  ASSERT_NE(nullptr, menu);
+  ButtonInfo* inMenu = Marked(Add(LIST_SUBMENU | menu->SubMenuIdx, "bin in a child menu", 0, 0, IT_RECYCLEBIN));
+  ASSERT_NE(nullptr, inMenu);
+  RebuildButtonGrid(0);
+  S().HoverCell = 1;
+  S().PressedCell = 2;
+
+  RefreshRecycleBinIcons();
+  for (ButtonInfo* b : {bin, pressedBin, elsewhere, inMenu}) {
+    EXPECT_FALSE(StillMarked(b)) << "not taken again";
+    EXPECT_NE(nullptr, b->Icon[0]);
+  }
+  EXPECT_TRUE(StillMarked(plain));
+  // Only those of the page shown, each in the state it is in.
+  std::vector<std::pair<int, int>> want = {{1, 1}, {2, 2}};
+  EXPECT_EQ(want, g_Drawn);
+}
+
+class WindowOfOurOwn {
+ public:
+  WindowOfOurOwn() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VnTestNoticeWindow";
+    RegisterClassW(&wc);
+    Window = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+  }
+  ~WindowOfOurOwn() { DestroyWindow(Window); }
+  // Pumps up to ms; the WMA_RECYCLEBIN messages seen.
+  int Notices(DWORD ms) {
+    DWORD start = GetTickCount();
+    do {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      Sleep(10);
+    } while (GetTickCount() - start < ms);
+    return s_notices;
+  }
+  HWND Window;
+  static int s_notices;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WMA_RECYCLEBIN) {
+      s_notices++;
+      LONG event = 0;
+      PIDLIST_ABSOLUTE* lists = nullptr;
+      if (HANDLE lock = SHChangeNotification_Lock((HANDLE)wp, (DWORD)lp, &lists, &event)) {
+        if (event != SHCNE_UPDATEIMAGE) s_notices += 100;
+        SHChangeNotification_Unlock(lock);
+      }
+      return 0;
+    }
+    return DefWindowProcW(w, m, wp, lp);
+  }
+};
+int WindowOfOurOwn::s_notices;
+
+TEST(RecycleBinWatch, ImageChangesOfTheBinArriveUntilTheWatchEnds) {
+  WindowOfOurOwn own;
+  WindowOfOurOwn::s_notices = 0;
+  ULONG id = WatchRecycleBin(own.Window);
+  ASSERT_NE(0u, id);
+  EXPECT_EQ(id, g_App.Ticker.RecycleBinWatch);
+  LPITEMIDLIST bin = nullptr;
+  ASSERT_EQ(S_OK, SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &bin));
+  SHChangeNotify(SHCNE_UPDATEIMAGE, SHCNF_IDLIST, bin, nullptr);
+  EXPECT_EQ(1, own.Notices(500));
+  UnwatchRecycleBin();
+  EXPECT_EQ(0u, g_App.Ticker.RecycleBinWatch);
+  SHChangeNotify(SHCNE_UPDATEIMAGE, SHCNF_IDLIST, bin, nullptr);
+  EXPECT_EQ(1, own.Notices(300));
+  UnwatchRecycleBin();  // nothing left to end
+  CoTaskMemFree(bin);
+}
+
+// --- on a launcher window: the drag end and the release guard --------------------------------
+
+class TickerWindowTest : public InputTest {
+ protected:
+  void SetUp() override {
+    InputTest::SetUp();
+    savedTicker_ = g_TickerOutlets;
+    ASSERT_TRUE(EnsureLauncherClasses());
+    ASSERT_NE(nullptr, CreateMainWindow(GetModuleHandleW(nullptr)));
+    ShowWindow(g_App.MainWnd, SW_SHOWNA);
+    BindInputOutlets();
+  }
+  void TearDown() override {
+    StopTicker();
+    if (g_App.MainWnd) DestroyWindow(g_App.MainWnd);
+    Pump();
+    g_TickerOutlets = savedTicker_;
+    InputTest::TearDown();
+  }
+  static void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+      if (msg.message != WM_QUIT) DispatchMessageW(&msg);
+  }
+  TickerOutlets savedTicker_;
+};
+
+TEST_F(TickerWindowTest, DragsWhoseReleaseWasLostEndHalfASecondLater) {
+  InputState& in = g_App.Input;
+  // Parked at a standby position: auto-hide is off, the drag end still runs.
+  g_App.Wnd.Flags |= WSF_STANDBY;
+  g_App.Ticker.AutoHide = AutoHideState{};
+  in.RearrangeDrag = 1;
+  in.Press = PRESS_LEFT;
+  in.PressCell = 0;
+  in.TabPressed = 1;
+  in.TabDrag = 1;
+  g_App.Store.DragPage = 1;
+  g_App.Layout.DragActive = 1;
+  for (int tick = 0; tick < 4; ++tick) AutoHideCheck();
+  EXPECT_EQ(1, in.RearrangeDrag) << "not before five ticks without buttons";
+  AutoHideCheck();
+  EXPECT_EQ(0, in.RearrangeDrag);
+  EXPECT_EQ(0u, in.Press & PRESS_KINDS);
+  EXPECT_EQ(0, in.TabDrag);
+  EXPECT_EQ(-1, in.TabPressed);
+  EXPECT_EQ(-1, g_App.Store.DragPage);
+  EXPECT_EQ(0, g_App.Layout.DragActive);
+}
+
+TEST_F(TickerWindowTest, TheWheelWorksAgainThreeTicksAfterAMiddleClick) {
+  g_App.UiStateFlags |= UIS_BUSY;  // no auto-hide while the ticker runs here
+  SendMessageW(g_App.MainWnd, WM_MBUTTONUP, 0, 0);
+  ASSERT_TRUE(g_App.Input.Gesture & GS_SKIP_WHEEL);
+  EXPECT_EQ(3, g_App.Ticker.ReleaseGuard);
+  ASSERT_EQ(1, StartTicker());
+  DWORD start = GetTickCount();
+  while ((g_App.Input.Gesture & GS_SKIP_WHEEL) && GetTickCount() - start < 2000) {
+    Pump();
+    Sleep(10);
+  }
+  DWORD took = GetTickCount() - start;
+  EXPECT_FALSE(g_App.Input.Gesture & GS_SKIP_WHEEL);
+  EXPECT_GE(took, 250u);
+  EXPECT_EQ(0, g_App.Ticker.ReleaseGuard);
+}
+
+TEST_F(TickerWindowTest, TheShellsNoticeRedrawsTheBinButtons) {
+  MakePages(1);
+  Add(0, "bin", 2, 0, IT_RECYCLEBIN);
+  RebuildButtonGrid(0);
+  g_Drawn.clear();
+  g_StoreOutlets.DrawButton = RecordDraw;
+  // What the shell posts cannot always be locked (here: nothing to lock);
+  // the bin changed all the same.
+  SendMessageW(g_App.MainWnd, WMA_RECYCLEBIN, 0, 0);
+  std::vector<std::pair<int, int>> want = {{2, 0}};
+  EXPECT_EQ(want, g_Drawn);
+}
+
+int g_CloseCalls;
+int CloseSecondTime(int level, int) {
+  EXPECT_EQ(0, level);
+  return ++g_CloseCalls >= 2;
+}
+
+TEST_F(TickerWindowTest, TheTickerClosesSubMenusTheUserLeft) {
+  g_App.UiStateFlags |= UIS_BUSY;
+  g_CloseCalls = 0;
+  g_InputOutlets.CloseSubMenus = CloseSecondTime;
+  POINT pt;
+  GetCursorPos(&pt);
+  HWND menu = CreateWindowExW(WS_EX_TOOLWINDOW, kSubMenuWndClass, L"", WS_POPUP, pt.x > 500 ? 10 : 700, 10, 50, 50,
+                              g_App.MainWnd, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ShowWindow(menu, SW_SHOWNA);
+  g_App.Wnd.Flags |= WSF_SUBMENU_OPEN;
+  ASSERT_EQ(1, StartTicker());
+  DWORD start = GetTickCount();
+  while (g_CloseCalls < 2 && GetTickCount() - start < 2000) {
+    Pump();
+    Sleep(10);
+  }
+  StopTicker();
+  // Refused once: asked again until the sub-menus closed.
+  EXPECT_GE(g_CloseCalls, 2);
+  g_App.Wnd.Flags &= ~WSF_SUBMENU_OPEN;
+  DestroyWindow(menu);
 }
 
 }  // namespace
