@@ -21,7 +21,6 @@ struct TickerOutlets {
   void (*CheckHoldAction)(UINT buttons, POINT pt);
   void (*CheckSubMenuFocus)();
   void (*EndDrag)();                            // drag states and feedback after a drag ended
-  void (*PulseKeepAwake)();
   void (*ReleaseGuardExpired)();                // the wheel block after a middle click ends
   void (*ClearReleaseBits)(UINT bits);          // bits of the button-release word
 };
