@@ -64,6 +64,7 @@ std::vector<Table> Tables() {
        {"GetElevation", "ShellExecuteExW", "ShellExecuteViaDesktop", "CreateProcessW", "CreateProcessWithTokenW",
         "ActivateApplication", "ConfirmManyFiles", "StartDelayedLaunches", "RunPowerCommand", "RunSpecialCommand",
         "OpenSubMenu", "PluginItemEvent", "SetTrayBusy", "GetButtonScreenRect", "GetDropPoint", "ResetPageScroll",
+        "CreateThread",
         "ShortcutTarget", "SetHooks"}},
       {"TriggerPlatform", &g_TriggerPlatform, sizeof g_TriggerPlatform,
        {"Tick", "Show", "Launch", "SetTimer", "KillTimer", "Post", "DoubleClickTime", "Metric", "WindowAt",
