@@ -9,7 +9,8 @@ target_link_libraries(vntestsupport PUBLIC vnlauncher GTest::gtest)
 target_include_directories(vntestsupport PUBLIC ${CMAKE_SOURCE_DIR}/tests)
 # Fixtures made by scripts at build time land here; tests read them via Z:.
 set(VN_FIXTURES ${CMAKE_BINARY_DIR}/fixtures)
-target_compile_definitions(vntestsupport PUBLIC VN_FIXTURE_DIR=L"Z:${VN_FIXTURES}")
+target_compile_definitions(vntestsupport PUBLIC VN_FIXTURE_DIR=L"Z:${VN_FIXTURES}"
+                           VN_BUILD_DIR=L"Z:${CMAKE_BINARY_DIR}")
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   set(VN_RUN_TESTS ON)

@@ -15,15 +15,6 @@ namespace e2e {
 
 inline constexpr wchar_t kMainClass[] = L"VantrelWndClass";
 
-inline std::wstring BuildFile(const wchar_t* name) {
-  std::wstring p = VN_BUILD_DIR;
-  p += L"/";
-  p += name;
-  for (wchar_t& c : p)
-    if (c == L'/') c = L'\\';
-  return p;
-}
-
 // One start of the marker program: its name argument, its tick count and
 // its creation time (FILETIME units).
 struct Mark {

@@ -24,14 +24,7 @@ bool Xdo(const std::wstring& commands) {
   std::wstring seen = L"Z:" + done;
   for (wchar_t& c : seen)
     if (c == L'/') c = L'\\';
-  std::wstring cmd = L"/bin/sh -c \"xdotool " + commands + L"; touch " + done + L"\"";
-  std::vector<wchar_t> buf(cmd.begin(), cmd.end());
-  buf.push_back(0);
-  STARTUPINFOW si = {sizeof si};
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(L"/bin/sh", buf.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hProcess) CloseHandle(pi.hProcess);
-  if (pi.hThread) CloseHandle(pi.hThread);
+  if (!RunXdotool(commands + L"; touch " + done)) return false;
   DWORD start = GetTickCount();
   while (GetFileAttributesW(seen.c_str()) == INVALID_FILE_ATTRIBUTES) {
     if (GetTickCount() - start > 15000) return false;

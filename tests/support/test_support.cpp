@@ -67,3 +67,12 @@ std::wstring FixturePath(const wchar_t* name) {
     if (c == L'/') c = L'\\';
   return p + L"\\" + name;
 }
+
+std::wstring BuildFile(const wchar_t* name) {
+  std::wstring p = VN_BUILD_DIR;
+  p += L"/";
+  p += name;
+  for (wchar_t& c : p)
+    if (c == L'/') c = L'\\';
+  return p;
+}

@@ -21,4 +21,6 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool WriteUtf16File(const std::wstring& path, const std::wstring& text);
 // Path of a fixture made at build time.
 std::wstring FixturePath(const wchar_t* name);
+// Path of a file of the build folder (name with forward slashes allowed).
+std::wstring BuildFile(const wchar_t* name);
 void RemoveTree(const std::wstring& path);

@@ -107,15 +107,6 @@ const std::set<std::string> kNotBuiltYet = {
     "LaunchPlatform.GetDropPoint", "MenuEntryPoints.OpenItemLocation",
 };
 
-std::wstring BuildFile(const wchar_t* name) {
-  std::wstring p = VN_BUILD_DIR;
-  p += L"/";
-  p += name;
-  for (wchar_t& c : p)
-    if (c == L'/') c = L'\\';
-  return p;
-}
-
 class StartedLauncher : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
