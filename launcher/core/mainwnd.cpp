@@ -473,6 +473,9 @@ LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
       OnActivateApp(w, wParam);
       return 0;
     case WM_NOTIFY: {
+      // Our tooltip notifies from this thread; what another thread or
+      // process sends carries an address that is not ours to read.
+      if (InSendMessageEx(nullptr) != ISMEX_NOSEND) return 0;
       NMHDR* h = (NMHDR*)lParam;
       if (h && h->code == TTN_GETDISPINFOW && h->hwndFrom && h->hwndFrom == g_App.Tray.ToolTip)
         AnswerToolTipText((NMTTDISPINFOW*)lParam);

@@ -56,10 +56,11 @@ enum : UINT {
   UIS_HIDE_HELD = 0x100,
 };
 
-// Posted WM_TIMER ids the ticker uses to run work on the window's thread.
+// Posted WM_TIMER ids the ticker uses to run work on the window's thread,
+// apart from every timer the window sets.
 enum : UINT_PTR {
-  TICKER_BACKUP_CHECK = 17,
-  TICKER_RELEASE_GUARD = 20,
+  TICKER_BACKUP_CHECK = 32,
+  TICKER_RELEASE_GUARD = 33,
 };
 
 // --- pure parts ---------------------------------------------------------------------------

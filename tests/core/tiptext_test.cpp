@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "render/skin.h"
 #include "scene_fixture.h"
@@ -102,6 +103,35 @@ TEST_F(ToolTipTest, ButtonUnderTheCursorGivesItsTip) {
   ASSERT_TRUE(PutCursorOn(Cell(1)));
   g_App.Settings.DispOption &= ~0x10u;
   EXPECT_EQ(L"", TextOf(TOOLID_CELL + 1));
+}
+
+// A notification sent from another thread (or process) is not read: its
+// address belongs to the sender.
+TEST_F(ToolTipTest, NotificationsSentFromElsewhereAreNotRead) {
+  ASSERT_TRUE(PutCursorOn(Cell(1)));
+  NMTTDISPINFOW request = {};
+  request.hdr.hwndFrom = g_App.Tray.ToolTip;
+  request.hdr.idFrom = TOOLID_CELL + 1;
+  request.hdr.code = TTN_GETDISPINFOW;
+  wchar_t untouched[] = L"untouched";
+  request.lpszText = untouched;
+  volatile LONG done = 0;
+  HWND w = Window();
+  std::thread sender([&] {
+    DWORD_PTR result;
+    SendMessageTimeoutW(w, WM_NOTIFY, 0, (LPARAM)&request, SMTO_NORMAL, 5000, &result);
+    InterlockedExchange(&done, 1);
+  });
+  while (!done) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    Sleep(5);
+  }
+  sender.join();
+  EXPECT_EQ(untouched, request.lpszText);
+  // The same request from the window's own thread is answered.
+  SendMessageW(w, WM_NOTIFY, 0, (LPARAM)&request);
+  EXPECT_STREQ(L"Opens the second one", request.lpszText);
 }
 
 TEST_F(ToolTipTest, CellsAddedLaterStayInFrontOfTheButtonArea) {
