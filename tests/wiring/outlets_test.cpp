@@ -12,6 +12,7 @@
 #include "core/commands.h"
 #include "core/eventlists.h"
 #include "core/hookbind.h"
+#include "core/hookctl.h"
 #include "core/launch.h"
 #include "core/menucmd.h"
 #include "core/showhide.h"
@@ -80,6 +81,7 @@ std::vector<Table> Tables() {
        {"MessageBoxFn", "GetOpenFileNameFn", "GetSaveFileNameFn"}},
       {"BackupSeams", &g_BackupSeams, sizeof g_BackupSeams, {"Today", "SetTrayBusy"}},
       {"IniWriteFile", &g_IniWriteFile, sizeof g_IniWriteFile, {"WriteFile"}},
+      {"HotKeyRowHandler", &g_HotKeyRowHandler, sizeof g_HotKeyRowHandler, {"Handler"}},
       {"HookBindings", &g_Hook, sizeof g_Hook,
        {"Module", "GetDllVersion", "SetDllData", "OperateMouseHook", "OperateKeyboardHook", "SetAdminReq",
         "ClearAdminReq", "CheckPtOnEdge", "IsExplorerWindow"}},
@@ -140,6 +142,8 @@ TEST_F(StartedLauncher, StartsWithoutAMessage) {
   ASSERT_TRUE(started_);
   ASSERT_NE(nullptr, g_App.MainWnd);
   EXPECT_TRUE(messages_->Calls.empty()) << "message " << messages_->Calls[0].Id;
+  // The shell tells the window of Recycle Bin changes.
+  EXPECT_NE(0u, g_App.Ticker.RecycleBinWatch);
 }
 
 TEST_F(StartedLauncher, EveryTableEntryIsFilled) {
