@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <wchar.h>
 
+#include "common/messagelog.h"
 #include "core/commands.h"
 #include "core/eventlists.h"
 #include "core/hookbind.h"
@@ -111,29 +112,11 @@ int SetProcessPriority(DWORD priorityClass, DWORD processId) {
 static wchar_t s_messageLog[MAX_PATH];
 
 static int LogMessageBox(HWND, int id, const wchar_t*, const wchar_t*, UINT flags) {
-  HANDLE f = CreateFileW(s_messageLog, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_ALWAYS, 0, nullptr);
-  if (f != INVALID_HANDLE_VALUE) {
-    char line[16];
-    int n = sprintf(line, "%d\r\n", id);
-    DWORD put;
-    WriteFile(f, line, (DWORD)n, &put, nullptr);
-    CloseHandle(f);
-  }
-  // Questions take the answer that changes nothing.
-  switch (flags & MB_TYPEMASK) {
-    case MB_OKCANCEL: case MB_RETRYCANCEL: case MB_YESNOCANCEL: case MB_CANCELTRYCONTINUE:
-      return IDCANCEL;
-    case MB_YESNO: return IDNO;
-    case MB_ABORTRETRYIGNORE: return IDABORT;
-    default: return IDOK;
-  }
+  return LogMessageId(s_messageLog, id, flags);
 }
 
 void InstallMessageLogFromEnvironment() {
-  DWORD n = GetEnvironmentVariableW(L"VANTREL_MESSAGE_LOG", s_messageLog, MAX_PATH);
-  if (!n || n >= MAX_PATH) return;
-  g_DialogSeams.MessageBoxFn = LogMessageBox;
+  if (ReadMessageLogPath(s_messageLog)) g_DialogSeams.MessageBoxFn = LogMessageBox;
 }
 
 // --- single instance ------------------------------------------------------------------

@@ -3,6 +3,8 @@
 #include <tlhelp32.h>
 #include <wchar.h>
 
+#include "common/closewatch.h"
+#include "common/procinfo.h"
 #include "core/hookbind.h"
 #include "state.h"
 
@@ -93,16 +95,8 @@ DWORD GetWindowExePath(HWND window, wchar_t* out, int flags) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   if (!pid || !out) return pid;
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (process) {
-    if (g_App.Api.GetModuleFileNameExW)
-      g_App.Api.GetModuleFileNameExW(process, nullptr, out, kExePathChars);
-    if (!out[0]) {
-      DWORD n = kExePathChars;
-      if (!QueryFullProcessImageNameW(process, 0, out, &n)) out[0] = 0;
-    }
-    CloseHandle(process);
-  }
+  // GetModuleFileNameEx cannot read a limited-information handle.
+  QueryProcessImagePath(pid, out, kExePathChars);
   if (!out[0] && (flags & 2)) SnapshotExeName(pid, out);
   return pid;
 }
@@ -138,90 +132,10 @@ int BringToForeground(HWND window, int restoreIconic) {
     ShowWindow(window, SW_RESTORE);
     return 1;
   }
-  DWORD self = GetCurrentThreadId();
-  DWORD other = front ? GetWindowThreadProcessId(front, nullptr) : 0;
-  int attached = other && other != self && AttachThreadInput(self, other, TRUE);
-  if (g_App.Api.AllowSetForegroundWindow) g_App.Api.AllowSetForegroundWindow(ASFW_ANY);
-  BOOL ok = SetForegroundWindow(window);
-  if (attached) AttachThreadInput(self, other, FALSE);
-  return ok ? 1 : 0;
+  return SwitchForegroundWindow(window);
 }
 
 // --- close watch ----------------------------------------------------------------------
-
-struct CloseWatchEntry {
-  DWORD ProcessId;
-  HANDLE Process;
-  DWORD Tick;
-};
-
-static SRWLOCK s_watchLock = SRWLOCK_INIT;
-static CloseWatchEntry* s_watch;
-static int s_watchCount, s_watchCap;
-static int s_watcherRunning;         // under the lock
-static volatile LONG s_watcherKeepGoing;
-static HANDLE s_watcherThread;
-
-static const DWORD kKillAfterMs = 1000;
-
-static void RemoveWatchEntry(int i) {
-  CloseHandle(s_watch[i].Process);
-  s_watch[i] = s_watch[--s_watchCount];
-}
-
-static DWORD WINAPI CloseWatcherThread(void*) {
-  for (;;) {
-    for (int i = 0; i < 10; ++i) {
-      if (!s_watcherKeepGoing) break;
-      Sleep(20);
-    }
-    AcquireSRWLockExclusive(&s_watchLock);
-    if (!s_watcherKeepGoing) {
-      s_watcherRunning = 0;
-      ReleaseSRWLockExclusive(&s_watchLock);
-      return 0;
-    }
-    DWORD now = GetTickCount();
-    for (int i = s_watchCount - 1; i >= 0; --i) {
-      DWORD code = 0;
-      int exited = GetExitCodeProcess(s_watch[i].Process, &code) && code != STILL_ACTIVE;
-      if (!exited && code == STILL_ACTIVE &&
-          WaitForSingleObject(s_watch[i].Process, 0) == WAIT_OBJECT_0)
-        exited = 1;  // a process may end with exit code 259 itself
-      if (exited) {
-        RemoveWatchEntry(i);
-      } else if (now - s_watch[i].Tick > kKillAfterMs) {
-        TerminateProcess(s_watch[i].Process, 0);
-        RemoveWatchEntry(i);
-      }
-    }
-    if (s_watchCount == 0) {
-      s_watcherRunning = 0;
-      ReleaseSRWLockExclusive(&s_watchLock);
-      return 0;
-    }
-    ReleaseSRWLockExclusive(&s_watchLock);
-  }
-}
-
-// Under the lock. 1 when the entry is (already) there.
-static int AddWatchEntry(DWORD pid) {
-  for (int i = 0; i < s_watchCount; ++i)
-    if (s_watch[i].ProcessId == pid) return 1;
-  if (s_watchCount == s_watchCap) {
-    int cap = s_watchCap ? s_watchCap * 2 : 8;
-    void* grown = s_watch ? HeapReAlloc(GetProcessHeap(), 0, s_watch, cap * sizeof *s_watch)
-                          : HeapAlloc(GetProcessHeap(), 0, cap * sizeof *s_watch);
-    if (!grown) return 0;
-    s_watch = (CloseWatchEntry*)grown;
-    s_watchCap = cap;
-  }
-  HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE,
-                               FALSE, pid);
-  if (!process) return 0;
-  s_watch[s_watchCount++] = {pid, process, GetTickCount()};
-  return 1;
-}
 
 int RequestCloseWindow(HWND window, int kill) {
   if (!IsWindow(window)) return 0;
@@ -234,29 +148,8 @@ int RequestCloseWindow(HWND window, int kill) {
   }
   PostMessageW(window, WM_CLOSE, 0, 0);
   // Never end our own process this way.
-  if (!kill || !pid || pid == GetCurrentProcessId()) return 1;
-  AcquireSRWLockExclusive(&s_watchLock);
-  if (AddWatchEntry(pid) && !s_watcherRunning) {
-    if (s_watcherThread) {
-      CloseHandle(s_watcherThread);
-      s_watcherThread = nullptr;
-    }
-    s_watcherKeepGoing = 1;
-    s_watcherThread = CreateThread(nullptr, 0, CloseWatcherThread, nullptr, 0, nullptr);
-    if (s_watcherThread) s_watcherRunning = 1;
-  }
-  ReleaseSRWLockExclusive(&s_watchLock);
+  if (kill && pid && pid != GetCurrentProcessId()) WatchProcessToEnd(pid);
   return 1;
 }
 
-void StopCloseWatcher() {
-  InterlockedExchange(&s_watcherKeepGoing, 0);
-  if (s_watcherThread) {
-    WaitForSingleObject(s_watcherThread, 1000);
-    CloseHandle(s_watcherThread);
-    s_watcherThread = nullptr;
-  }
-  AcquireSRWLockExclusive(&s_watchLock);
-  while (s_watchCount) RemoveWatchEntry(s_watchCount - 1);
-  ReleaseSRWLockExclusive(&s_watchLock);
-}
+void StopCloseWatcher() { StopProcessEndWatch(); }

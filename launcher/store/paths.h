@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <stddef.h>
 
+#include "common/osversion.h"
+
 // Wide-string holder: owns Buffer (process heap), room for Chars characters
 // plus the terminator.
 struct WideStringHolder {
@@ -13,8 +15,6 @@ struct WideStringHolder {
   size_t Chars;
 };
 
-// Running Windows as major*100+minor (1000, 603, ... 400); cached.
-int GetOSVersion();
 // Product version of a module (NULL = this program) packed
 // major<<24 | minor<<16 | build<<8 | revision; 0 without a version resource.
 DWORD GetModuleVersion(HMODULE module);

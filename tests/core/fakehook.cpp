@@ -13,6 +13,9 @@ __declspec(dllexport) BOOL WINAPI _VnOperateMouseHook(int, HWND, BOOL) { return 
 __declspec(dllexport) BOOL WINAPI _VnOperateKeyboardHook(int, HWND) { return TRUE; }
 __declspec(dllexport) int WINAPI _VnSetAdminReq(int, INT_PTR, INT_PTR) { return 1; }
 __declspec(dllexport) BOOL WINAPI _VnClearAdminReq(int) { return TRUE; }
+#ifndef FAKE_NO_ADMIN_EXPORT
+__declspec(dllexport) BOOL WINAPI _VnGetAdminReq(int*, INT_PTR*, INT_PTR*) { return FALSE; }
+#endif
 __declspec(dllexport) BOOL WINAPI _VnCheckPtOnEdge(POINT, int) { return FALSE; }
 #ifndef FAKE_NO_EXPLORER_EXPORT
 __declspec(dllexport) int WINAPI _VnIsExplorerWindow(HWND, POINT, UINT, int) { return -1; }
