@@ -12,7 +12,7 @@ const DWORD kLauncherEndMs = 30000;
 
 int RegisterAdminClasses(HINSTANCE instance);
 BOOL InitAdmin(HINSTANCE instance, const wchar_t* cmdline);
-// load TRUE: LoadLibrary of VnHook.dll beside the helper, version checked
+// load TRUE: LoadLibrary of VnHook.dll in g_Admin.ProgramFolder, version checked
 // (651) and three exports bound (652). load FALSE: unloads it, retrying for
 // up to 3 s.
 BOOL BindHookLibrary(BOOL load);

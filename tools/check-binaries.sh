@@ -37,5 +37,34 @@ else
   esac
   [ $fail -eq 0 ] && echo "check-binaries: $hook exports the ten entry points, imports no COM, .vnshared is shared"
 fi
+# VnAdmin.exe: starts elevated (requireAdministrator in its embedded
+# manifest) with the launcher's Windows 10, DPI and common-controls entries,
+# version 4.2.2.0; the launcher itself never asks for elevation.
+res="$(dirname "$0")/pe-resource.py"
+admin=$build/VnAdmin.exe
+if [ ! -f "$admin" ]; then
+  echo "check-binaries: $admin missing"; fail=1
+else
+  am=$(python3 "$res" "$admin" 24 1) || { echo "check-binaries: $admin has no manifest"; fail=1; }
+  lm=$(python3 "$res" "$build/Vantrel.exe" 24 1) || { echo "check-binaries: Vantrel.exe has no manifest"; fail=1; }
+  grep -q 'requestedExecutionLevel level="requireAdministrator"' <<<"$am" ||
+    { echo "check-binaries: $admin does not request requireAdministrator"; fail=1; }
+  if grep -q 'requireAdministrator\|highestAvailable' <<<"$lm"; then
+    echo "check-binaries: Vantrel.exe asks for elevation"; fail=1
+  fi
+  for entry in 'supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"' 'dpiAware xmlns' 'dpiAwareness xmlns' \
+               'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"'; do
+    a=$(grep -F "$entry" <<<"$am" | xargs); l=$(grep -F "$entry" <<<"$lm" | xargs)
+    if [ -z "$a" ] || [ "$a" != "$l" ]; then echo "check-binaries: $admin manifest differs from the launcher's at: $entry"; fail=1; fi
+  done
+  ver=$(python3 "$res" "$admin" 16 | python3 -c '
+import struct, sys
+d = sys.stdin.buffer.read(); i = d.find(struct.pack("<I", 0xFEEF04BD))
+if i < 0: sys.exit(1)
+ms, ls = struct.unpack_from("<II", d, i + 8)
+print("%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF))') || ver=none
+  [ "$ver" = 4.2.2.0 ] || { echo "check-binaries: $admin has version $ver, not 4.2.2.0"; fail=1; }
+  [ $fail -eq 0 ] && echo "check-binaries: $admin requests requireAdministrator, manifest entries as the launcher's, version $ver"
+fi
 [ $fail -eq 0 ] && echo "check-binaries: $n $arch binaries import only system DLLs"
 exit $fail

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "admin/state.h"
-#include "admin_child.h"
 #include "admin_fixture.h"
 #include "common/closewatch.h"
+#include "support/child_process.h"
 
 namespace {
 
@@ -236,30 +236,33 @@ TEST_F(AdminService, EndsWhenTheLaunchersWindowIsGone) {
 }
 
 TEST_F(AdminService, WindowRequestsActOnOtherProgramsWindows) {
-  AdminChild child;
+  ChildProcess child;
   ASSERT_TRUE(child.Start());
   FakeHookLibrary lib;
-  lib.Queue(4, (INT_PTR)child.Window, 9);
+  lib.Queue(4, (INT_PTR)child.Windows[0], 9);
   Tick();
-  EXPECT_TRUE(GetWindowLongW(child.Window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  lib.Queue(4, (INT_PTR)child.Window, 9);
+  EXPECT_TRUE(GetWindowLongW(child.Windows[0], GWL_EXSTYLE) & WS_EX_TOPMOST);
+  lib.Queue(4, (INT_PTR)child.Windows[0], 9);
   Tick();
-  EXPECT_FALSE(GetWindowLongW(child.Window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  lib.Queue(4, (INT_PTR)child.Window, 6);
+  EXPECT_FALSE(GetWindowLongW(child.Windows[0], GWL_EXSTYLE) & WS_EX_TOPMOST);
+  lib.Queue(4, (INT_PTR)child.Windows[0], 7);
   Tick();
-  EXPECT_FALSE(IsWindowVisible(child.Window));
+  EXPECT_TRUE(IsWindowVisible(child.Windows[0]));
+  lib.Queue(4, (INT_PTR)child.Windows[0], 6);
+  Tick();
+  EXPECT_FALSE(IsWindowVisible(child.Windows[0]));
 }
 
 TEST_F(AdminService, CloseAndEndEndsAStubbornProgramAfterASecond) {
-  AdminChild child;
+  ChildProcess child;
   ASSERT_TRUE(child.Start());
   FakeHookLibrary lib;
   DWORD start = GetTickCount();
-  lib.Queue(4, (INT_PTR)child.Window, 2);
+  lib.Queue(4, (INT_PTR)child.Windows[0], 2);
   Tick();
   // Asked twice, watched once: the first request's time counts.
   Sleep(500);
-  lib.Queue(4, (INT_PTR)child.Window, 2);
+  lib.Queue(4, (INT_PTR)child.Windows[1], 2);
   Tick();
   ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child.Info.hProcess, 5000));
   DWORD took = GetTickCount() - start;
@@ -268,10 +271,10 @@ TEST_F(AdminService, CloseAndEndEndsAStubbornProgramAfterASecond) {
 }
 
 TEST_F(AdminService, ClosingWithoutEndOnlyAsks) {
-  AdminChild child;
+  ChildProcess child;
   ASSERT_TRUE(child.Start());
   EXPECT_FALSE(CloseWindowAndWatch(nullptr, TRUE));
-  EXPECT_TRUE(CloseWindowAndWatch(child.Window, FALSE));
+  EXPECT_TRUE(CloseWindowAndWatch(child.Windows[0], FALSE));
   Sleep(1400);
   EXPECT_TRUE(child.Running());
 }

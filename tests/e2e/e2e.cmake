@@ -20,3 +20,8 @@ endif()
 add_executable(vnrecorder WIN32 ${CMAKE_SOURCE_DIR}/tests/e2e/vnrecorder.cpp)
 target_link_options(vnrecorder PRIVATE -static -municode)
 add_dependencies(e2e_tests vnrecorder)
+# Stand-in for the desktop shell's window (Wine has none), for the helper's
+# de-elevated launcher start.
+add_executable(shellstandin WIN32 ${CMAKE_SOURCE_DIR}/tests/e2e/shellstandin.cpp)
+target_link_options(shellstandin PRIVATE -static -municode)
+add_dependencies(e2e_tests shellstandin)

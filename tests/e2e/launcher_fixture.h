@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <initializer_list>
 #include <string>
@@ -339,6 +340,45 @@ inline bool BringToFront(HWND w) {
     Sleep(50);
   }
   return true;
+}
+
+// The command line another process was started with (read from its process
+// parameters), or "" when it cannot be read.
+inline std::wstring ProcessCommandLine(DWORD pid) {
+  typedef NTSTATUS(NTAPI * QueryFn)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  QueryFn query = (QueryFn)GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess");
+  HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!p) return L"";
+  std::wstring out;
+  PROCESS_BASIC_INFORMATION info = {};
+  PEB peb = {};
+  RTL_USER_PROCESS_PARAMETERS params = {};
+  if (query && query(p, ProcessBasicInformation, &info, sizeof info, nullptr) == 0 &&
+      ReadProcessMemory(p, info.PebBaseAddress, &peb, sizeof peb, nullptr) &&
+      ReadProcessMemory(p, peb.ProcessParameters, &params, sizeof params, nullptr)) {
+    out.resize(params.CommandLine.Length / sizeof(wchar_t));
+    if (!ReadProcessMemory(p, params.CommandLine.Buffer, &out[0], params.CommandLine.Length, nullptr)) out.clear();
+  }
+  CloseHandle(p);
+  return out;
+}
+
+// The window of class cls whose process runs image (compared without
+// case), other than the process skip; NULL when there is none.
+inline HWND FindWindowOfImage(const wchar_t* cls, const std::wstring& image, DWORD skip = 0) {
+  for (HWND w = FindWindowExW(nullptr, nullptr, cls, nullptr); w; w = FindWindowExW(nullptr, w, cls, nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (!pid || pid == skip) continue;
+    HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!p) continue;
+    wchar_t path[MAX_PATH];
+    DWORD n = MAX_PATH;
+    bool same = QueryFullProcessImageNameW(p, 0, path, &n) && !_wcsicmp(path, image.c_str());
+    CloseHandle(p);
+    if (same) return w;
+  }
+  return nullptr;
 }
 
 }  // namespace e2e
