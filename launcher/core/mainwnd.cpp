@@ -29,8 +29,10 @@
 #include "render/hittest.h"
 #include "render/layout.h"
 #include "render/skin.h"
+#include "render/skinsel.h"
 #include "resources/resource.h"
 #include "store/items.h"
+#include "store/designfile.h"
 #include "store/settings.h"
 
 static const UINT KBO_TYPE_TO_SEARCH = 0x4;
@@ -289,6 +291,16 @@ static void OnKeyboardContextMenu(HWND w) {
 
 // --- messages ---------------------------------------------------------------------------
 
+// A plug-in's skin request (its name is in the own request buffer); a skin
+// changed under an open dialog or menu would pull the look from under it.
+static void OnSelectSkin() {
+  if (GetTopOpenDialog() || (g_App.Wnd.Flags & (WSF_SUBMENU_OPEN | WSF_MENU_OPEN)) ||
+      (g_App.UiStateFlags & UIS_MENU_OPEN))
+    return;
+  SelectSkin(g_App.Wnd.SkinRequest);
+  WriteDesign(nullptr, nullptr);
+}
+
 static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!IsPrivateMessageValid(message, wParam, lParam)) {
     if (message == WMA_EXECUTE) InterlockedAnd(&g_App.RunState, ~RS_EXECUTE_PENDING);
@@ -356,6 +368,9 @@ static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     case WMA_RESETSCROLL:
       ResetPageScroll((int)wParam);
+      return 0;
+    case WMA_SELECTSKIN:
+      OnSelectSkin();
       return 0;
     case WMA_ADMINERROR:
       if (wParam == 3) {

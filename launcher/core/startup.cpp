@@ -26,6 +26,9 @@
 #include "dialogs/dialoghelpers.h"
 #include "render/iconcache.h"
 #include "render/hittest.h"
+#include "render/image.h"
+#include "render/skinsel.h"
+#include "render/skinzip.h"
 #include "resources/resource.h"
 #include "store/backup.h"
 #include "store/datafolder.h"
@@ -360,9 +363,10 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   if (!CreateToolTip()) return 0;
 
   if (ApplyStartOptions(cmdline, SO_ASK_REBUILD, nullptr) || !LoadIconCache()) SaveIconCache(1);
-  // The look and the layout: the window takes its size at its last position.
+  // The look and the layout: the skin Design.ini names (or the classic
+  // look), then the window takes its size at its last position.
   g_App.Design.Dpi = GetWindowDpi(w, nullptr);
-  SetClassicLook();
+  LoadSkin(0);
   SyncViewModeDesign(-1);
   for (int i = 0; i < FONT_COUNT; i++) RecreateFont(i, 0);
   InstallRenderOutlets();
@@ -443,6 +447,8 @@ void ShutdownLauncher(int normalEnd) {
   }
   FreeLayout();
   FreeDrawingResources();
+  FreeSlotBitmaps();
+  CloseSkinArchive();
   FreeLanguageLibrary();
   if ((g_App.Settings.DispOption & DISP_TRAY_ICON) && !(g_App.RunState & RS_N_MODE)) SetTrayIconState(TRAY_DELETE);
   FreeTrayIcons();

@@ -12,6 +12,7 @@
 
 #include "render/draw.h"
 #include "render/icons.h"
+#include "render/skinxml.h"
 #include "render/skinzip.h"
 #include "state.h"
 #include "store/paths.h"
@@ -433,15 +434,15 @@ int DecodeBmp(const BYTE* bytes, DWORD length, HDC* dc, HBITMAP* bitmap, int* wi
 // The file's bytes from the open archive or the skin's folder (heap block).
 static DWORD ReadSlotFile(const wchar_t* name, BYTE** bytes) {
   *bytes = nullptr;
-  if (g_App.Skin.Flags & 1) {
+  if (g_App.Skin.Flags & SKF_ZIPPED) {
     ZipLocalHeader header;
     if (!FindZipEntry(name, &header, 0)) return 0;
     return ExtractZipEntry(&header, bytes);
   }
-  wchar_t relative[1024], path[1024];
-  // A folder skin's name begins with the backslash that joins it.
-  int n = _snwprintf(relative, 1024, L"Skins%ls\\%ls", g_App.SkinName, name);
-  if (n < 0 || n >= 1024 || !BuildProgramFilePath(relative, path, 1024)) return 0;
+  // Neither the skin's name (from Design.ini or a plug-in) nor the file's
+  // may lead out of the skin's own folder.
+  wchar_t path[1024];
+  if (!BuildSkinFilePath(g_App.SkinName, name, path, 1024)) return 0;
   return ReadWholeFile(path, GetProcessHeap(), bytes, kMaxSkinMemberBytes);
 }
 
@@ -453,20 +454,17 @@ static int DecodeImage(const BYTE* bytes, DWORD length, HDC* dc, HBITMAP* bitmap
   return DecodeBmp(bytes, length, dc, bitmap, width, height);
 }
 
-int LoadSlotImage(int index) {
+int BorrowSlotImage(int index) {
   if (index < 0 || index >= SKIN_SLOT_COUNT) return 0;
   SkinSlot* slots = g_App.Skin.Slots;
   SkinSlot& slot = slots[index];
-  // A leading backslash is the shared mark: a name that already has one
-  // would never be freed.
-  if (!slot.FileName[0] || slot.FileName[0] == L'\\') return 0;
   size_t length = wcsnlen(slot.FileName, 260);
-  if (length >= 260) return 0;
+  // A name one short of the buffer has no room for the mark: it gets an
+  // image of its own instead.
+  if (!slot.FileName[0] || slot.FileName[0] == L'\\' || length + 1 >= 260) return 0;
   for (int i = 0; i < index; i++) {
     const SkinSlot& other = slots[i];
-    // A name one short of the buffer has no room for the mark: it gets an
-    // image of its own instead.
-    if (!other.Dc || wcscmp(other.FileName, slot.FileName) != 0 || length + 1 >= 260) continue;
+    if (!other.Dc || !other.Bitmap || wcscmp(other.FileName, slot.FileName) != 0) continue;
     wmemmove(slot.FileName + 1, slot.FileName, length + 1);
     slot.FileName[0] = L'\\';
     slot.ImageWidth = other.ImageWidth;
@@ -475,6 +473,16 @@ int LoadSlotImage(int index) {
     slot.Bitmap = other.Bitmap;
     return 1;
   }
+  return 0;
+}
+
+int LoadSlotImage(int index) {
+  if (index < 0 || index >= SKIN_SLOT_COUNT) return 0;
+  SkinSlot& slot = g_App.Skin.Slots[index];
+  // A leading backslash is the shared mark: a name that already has one
+  // would never be freed.
+  if (!slot.FileName[0] || slot.FileName[0] == L'\\' || wcsnlen(slot.FileName, 260) >= 260) return 0;
+  if (BorrowSlotImage(index)) return 1;
   BYTE* bytes;
   DWORD n = ReadSlotFile(slot.FileName, &bytes);
   if (!n) return 0;

@@ -19,10 +19,14 @@ int DecodeJpeg(const BYTE* bytes, DWORD length, HDC* dc, HBITMAP* bitmap, int* w
 int DecodeBmp(const BYTE* bytes, DWORD length, HDC* dc, HBITMAP* bitmap, int* width, int* height);
 
 // The image named by g_App.Skin.Slots[slot].FileName, read from the open skin
-// archive (zipped skin) or the skin's folder. A lower slot naming the same
-// file lends its image: this slot's name then gains a leading '\' and the
-// slot never frees the handles. 1 or 0.
+// archive (zipped skin) or the skin's folder, unless BorrowSlotImage finds
+// it already decoded. 1 or 0.
 int LoadSlotImage(int slot);
+// A lower slot naming the same file (exactly) lends its image: this slot's
+// name then gains a leading '\' and the slot never frees the handles. 1
+// when it borrowed; 0 (nothing changed) when no lower slot has the image or
+// the name has no room for the mark.
+int BorrowSlotImage(int slot);
 // Deletes the DCs and bitmaps of the slots that own them; every slot is left
 // without image.
 void FreeSlotBitmaps();

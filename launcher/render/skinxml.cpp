@@ -4,6 +4,7 @@
 #include <wchar.h>
 
 #include "render/draw.h"
+#include "render/image.h"
 #include "render/layout.h"
 #include "render/xmlscan.h"
 #include "state.h"
@@ -16,7 +17,14 @@ static int RealScreenBitsPerPixel() {
   return bits;
 }
 
-SkinXmlSeams g_SkinXmlSeams = {nullptr, RealScreenBitsPerPixel};
+// The reader hands over the slot; the image loader works by slot number.
+static int LoadSkinSlotImage(SkinSlot* slot) {
+  SkinSlot* first = g_App.Skin.Slots;
+  if (slot < first || slot >= first + SKIN_SLOT_COUNT) return 0;
+  return LoadSlotImage((int)(slot - first));
+}
+
+SkinXmlSeams g_SkinXmlSeams = {LoadSkinSlotImage, RealScreenBitsPerPixel};
 
 // Skin geometry beyond a 16-bit coordinate describes no screen and would
 // overflow the layout's scaling; such a value is a failed read.
@@ -181,25 +189,6 @@ int BuildSkinFilePath(const wchar_t* skinName, const wchar_t* file, wchar_t* out
 
 // ---- images ----------------------------------------------------------------
 
-// An earlier slot that holds the same file lends its image; the borrower's
-// name gets the mark that keeps it from ever freeing the image.
-static int BorrowSlotImage(int index) {
-  SkinSlot* slots = g_App.Skin.Slots;
-  SkinSlot* s = &slots[index];
-  for (int j = 0; j < index; j++) {
-    if (!slots[j].Bitmap || wcscmp(slots[j].FileName, s->FileName)) continue;
-    s->ImageWidth = slots[j].ImageWidth;
-    s->ImageHeight = slots[j].ImageHeight;
-    s->Dc = slots[j].Dc;
-    s->Bitmap = slots[j].Bitmap;
-    size_t len = wcslen(s->FileName);
-    wmemmove(s->FileName + 1, s->FileName, len + 1);
-    s->FileName[0] = L'\\';
-    return 1;
-  }
-  return 0;
-}
-
 // Slot to becomes a copy of slot from that borrows its image.
 static void ShareSlot(int to, int from) {
   SkinSlot* slots = g_App.Skin.Slots;
@@ -260,7 +249,7 @@ static int ReadSkinImage(const wchar_t* attrs, int index) {
     s->FileName[0] = 0;
     return 0;
   }
-  if (!BorrowSlotImage(index) && !(g_SkinXmlSeams.LoadSlotImage && g_SkinXmlSeams.LoadSlotImage(s))) return 0;
+  if (!g_SkinXmlSeams.LoadSlotImage || !g_SkinXmlSeams.LoadSlotImage(s)) return 0;
 
   ReadSourceRect(attrs, s);
   wchar_t v[kXmlValueChars + 1];

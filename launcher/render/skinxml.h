@@ -8,11 +8,12 @@
 #include "render/skin.h"
 
 struct SkinXmlSeams {
-  // Reads and decodes the image slot->FileName of the current skin (from
-  // its archive when g_App.Skin.Flags has SKF_ZIPPED, else the file that
-  // BuildSkinFilePath names) into ImageWidth, ImageHeight, Dc and Bitmap;
-  // 1 or 0. The reader has checked the name and shares images by name
-  // itself. Empty: no image loads, so every skin fails.
+  // The image slot->FileName of the current skin (from its archive when
+  // g_App.Skin.Flags has SKF_ZIPPED, else the file that BuildSkinFilePath
+  // names) into ImageWidth, ImageHeight, Dc and Bitmap, borrowed from a
+  // lower slot naming the same file when there is one (BorrowSlotImage);
+  // 1 or 0. The reader has checked the name. Empty: no image loads, so
+  // every skin fails.
   int (*LoadSlotImage)(SkinSlot* slot);
   // Bits per pixel of the screen; an alpha skin needs 32.
   int (*ScreenBitsPerPixel)();

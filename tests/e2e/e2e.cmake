@@ -9,6 +9,8 @@ add_executable(e2e_marker WIN32 ${CMAKE_SOURCE_DIR}/tests/e2e/marker.cpp)
 set_target_properties(e2e_marker PROPERTIES OUTPUT_NAME marker)
 target_link_options(e2e_marker PRIVATE -static -municode)
 add_dependencies(e2e_tests Vantrel English core_fakehook_good core_fakehook_badversion e2e_marker)
+# The skin tests take their skins from the render suite's fixtures.
+add_dependencies(e2e_tests skinsel_fixtures)
 if(VN_RUN_TESTS)
   add_test(NAME e2e COMMAND e2e_tests)
   # Alone: showing a window activates it, and under Wine that waits on

@@ -231,6 +231,20 @@ inline bool BecomesVisible(HWND w, bool want = true, DWORD timeoutMs = 5000) {
   return true;
 }
 
+// Starts l with args and waits until its window is visible and answers:
+// the window, or null.
+inline HWND StartShown(Launcher& l, const ProgramFolder& folder, const wchar_t* args) {
+  HWND w = l.StartReady(folder, args);
+  return w && BecomesVisible(w) && l.Answers() ? w : nullptr;
+}
+
+// A change taken back (pinned and unpinned), so that the exit saves the
+// settings as after any change; true when the window has handled it.
+inline bool ChangeAndTakeBack(const Launcher& l, HWND w) {
+  for (int i = 0; i < 2; i++) SendMessageW(w, WM_COMMAND, 40005, 0);
+  return l.Answers();
+}
+
 // Keys pressed in order and released in reverse, as a user would type them.
 inline void InjectKeys(std::initializer_list<WORD> keys) {
   std::vector<INPUT> in;

@@ -7,38 +7,13 @@
 #include <string>
 
 #include "e2e/launcher_fixture.h"
+#include "e2e/screen_capture.h"
 #include "support/canvas.h"
 #include "support/test_support.h"
-#include "tools/bmpfile.h"
 
 namespace {
 
 using namespace e2e;
-
-// What X shows over r. The launcher window is layered and Xvfb has no
-// compositor, so a copy from the screen reads the pixels it was given.
-std::unique_ptr<Canvas> CaptureScreen(const RECT& r) {
-  auto c = std::make_unique<Canvas>(r.right - r.left, r.bottom - r.top, RGB(0, 0, 0));
-  HDC screen = GetDC(nullptr);
-  BitBlt(c->Dc, 0, 0, c->Width, c->Height, screen, r.left, r.top, SRCCOPY);
-  ReleaseDC(nullptr, screen);
-  GdiFlush();
-  return c;
-}
-
-bool SamePixels(const Canvas& a, const Canvas& b) {
-  if (a.Width != b.Width || a.Height != b.Height) return false;
-  for (int i = 0; i < a.Width * a.Height; i++)
-    if ((a.Bits[i] & 0xFFFFFF) != (b.Bits[i] & 0xFFFFFF)) return false;
-  return true;
-}
-
-// Pixels that differ between two captures of the same size.
-int DifferentPixels(const Canvas& a, const Canvas& b) {
-  int n = 0;
-  for (int i = 0; i < a.Width * a.Height; i++) n += (a.Bits[i] & 0xFFFFFF) != (b.Bits[i] & 0xFFFFFF);
-  return n;
-}
 
 // Pixels of the rows top..bottom whose every channel is below 0x30.
 int DarkPixels(const Canvas& c, int top, int bottom) {
@@ -49,20 +24,6 @@ int DarkPixels(const Canvas& c, int top, int bottom) {
       n += GetRValue(p) < 0x30 && GetGValue(p) < 0x30 && GetBValue(p) < 0x30;
     }
   return n;
-}
-
-// Waits until two captures of the window 300 ms apart agree (showing and
-// drawing are over); the last one.
-std::unique_ptr<Canvas> SettledCapture(HWND w) {
-  std::unique_ptr<Canvas> last = CaptureScreen(WindowRect(w));
-  for (int i = 0; i < 30; i++) {
-    Sleep(300);
-    std::unique_ptr<Canvas> next = CaptureScreen(WindowRect(w));
-    bool same = SamePixels(*last, *next);
-    last = std::move(next);
-    if (same) break;
-  }
-  return last;
 }
 
 // A first start keeps its files in the program folder's Data\<user>.
@@ -99,18 +60,13 @@ void ExpectLight(const Canvas& c) {
 // ended from the menu. The files it left.
 void RunOnce(const ProgramFolder& folder, const wchar_t* shotName, Start* out) {
   Launcher l;
-  HWND w = l.StartReady(folder, L"/n /s100:100");
+  HWND w = StartShown(l, folder, L"/n /s100:100");
   ASSERT_NE(nullptr, w);
-  ASSERT_TRUE(BecomesVisible(w));
-  ASSERT_TRUE(l.Answers());
-  out->Shot = SettledCapture(w);
+  out->Shot = CaptureAndKeep(w, shotName);
   out->Rect = WindowRect(w);
-  const Canvas& c = *out->Shot;
-  EXPECT_TRUE(WriteBmpFile(BuildFile(shotName).c_str(), c.Bits, c.Width, -c.Height)) << "saving the capture";
-  ExpectLight(c);
+  ExpectLight(*out->Shot);
 
-  for (int i = 0; i < 2; i++) SendMessageW(w, WM_COMMAND, 40005, 0);
-  ASSERT_TRUE(l.Answers());
+  ASSERT_TRUE(ChangeAndTakeBack(l, w));
   ULONGLONG settingsBefore = WriteTime(DataFile(folder, L"Vantrel.ini"));
   ULONGLONG designBefore = WriteTime(DataFile(folder, L"Design.ini"));
   Sleep(50);  // a rewrite gets a later time

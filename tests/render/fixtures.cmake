@@ -60,3 +60,15 @@ add_custom_command(OUTPUT ${VN_ZIP_STAMP}
   VERBATIM)
 add_custom_target(image_fixtures DEPENDS ${VN_IMAGE_FILES} ${VN_ZIP_STAMP})
 add_dependencies(${name}_tests image_fixtures)
+
+# A program folder's Skins for the skin selection tests (also the end-to-end
+# suite's): a tiny skin as a folder and as zips by Info-ZIP zip, broken skins.
+set(VN_SELECT_DIR ${VN_FIXTURES}/skinsel)
+set(VN_SELECT_STAMP ${VN_FIXTURES}/skinsel.stamp)
+add_custom_command(OUTPUT ${VN_SELECT_STAMP}
+  COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/make_select_skins.py ${VN_SELECT_DIR}
+  COMMAND ${CMAKE_COMMAND} -E touch ${VN_SELECT_STAMP}
+  DEPENDS ${CMAKE_CURRENT_LIST_DIR}/make_select_skins.py
+  VERBATIM)
+add_custom_target(skinsel_fixtures DEPENDS ${VN_SELECT_STAMP})
+add_dependencies(${name}_tests skinsel_fixtures)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/draw.h"
+#include "render/image.h"
 #include "render/skinxml.h"
 #include "render/xmlscan.h"
 #include "state.h"
@@ -19,7 +20,10 @@ std::map<std::wstring, SIZE> g_images;
 std::vector<std::wstring> g_loaded;
 int g_screenBits = 32;
 
+// Lower slots lend their images by the loader's own rule; only reading and
+// decoding a file is faked.
 int FakeLoadSlotImage(SkinSlot* slot) {
+  if (BorrowSlotImage((int)(slot - g_App.Skin.Slots))) return 1;
   g_loaded.push_back(slot->FileName);
   auto it = g_images.find(slot->FileName);
   if (it == g_images.end()) return 0;

@@ -35,6 +35,42 @@ void RemoveTree(const std::wstring& path) {
   RemoveDirectoryW(path.c_str());
 }
 
+void CopyTree(const std::wstring& from, const std::wstring& to) {
+  CreateDirectoryW(to.c_str(), nullptr);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((from + L"\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!wcscmp(fd.cFileName, L".") || !wcscmp(fd.cFileName, L"..")) continue;
+    std::wstring source = from + L"\\" + fd.cFileName, target = to + L"\\" + fd.cFileName;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      CopyTree(source, target);
+    else
+      CopyFileW(source.c_str(), target.c_str(), FALSE);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+}
+
+static void CollectFiles(const std::wstring& folder, const std::wstring& prefix, std::set<std::wstring>* out) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!wcscmp(fd.cFileName, L".") || !wcscmp(fd.cFileName, L"..")) continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      CollectFiles(folder + L"\\" + fd.cFileName, prefix + fd.cFileName + L"\\", out);
+    else
+      out->insert(prefix + fd.cFileName);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+}
+
+std::set<std::wstring> ListFiles(const std::wstring& folder) {
+  std::set<std::wstring> files;
+  CollectFiles(folder, L"", &files);
+  return files;
+}
+
 std::string ReadFileBytes(const std::wstring& path) {
   std::string out;
   HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -1,6 +1,7 @@
 // Helpers shared by the test suites.
 #pragma once
 #include <windows.h>
+#include <set>
 #include <string>
 
 // A fresh folder under the (Wine prefix's) temporary folder, removed with
@@ -24,3 +25,7 @@ std::wstring FixturePath(const wchar_t* name);
 // Path of a file of the build folder (name with forward slashes allowed).
 std::wstring BuildFile(const wchar_t* name);
 void RemoveTree(const std::wstring& path);
+// Copies the folder from with everything in it to to (created as needed).
+void CopyTree(const std::wstring& from, const std::wstring& to);
+// Every file below folder, as paths relative to it ("Data\\Design.ini").
+std::set<std::wstring> ListFiles(const std::wstring& folder);

@@ -103,8 +103,6 @@ const std::set<std::string> kNotBuiltYet = {
     "StoreOutlets.RegisterItemDialog", "StoreOutlets.OpenItemProperties", "MenuEntryPoints.AboutDialog",
     "MenuEntryPoints.LanguageDialog", "MenuEntryPoints.HotkeyListDialog", "MenuEntryPoints.OptionsDialog",
     "MenuEntryPoints.AddPageDialog",
-    // Skin selection (it gives the skin reader its image loader).
-    "SkinXmlSeams.LoadSlotImage",
     // Drag and drop, and operations on dropped files.
     "LaunchPlatform.GetDropPoint", "MenuEntryPoints.OpenItemLocation",
 };
