@@ -92,28 +92,31 @@ def cross(img, top, colour):
         img[top + 3 + i][11 - i] = colour
 
 
+def horizontal_frame(height, top_side):
+    """The top or bottom frame, 40 wide: shadow along its outer side and
+    both ends, its two outer corners rounded off."""
+    img = image(40, height, FRAME)
+    outer = 0 if top_side else height - 4
+    box(img, 0, outer, 39, outer + 3, SHADOW)
+    box(img, 0, 0, 3, height - 1, SHADOW)
+    box(img, 36, 0, 39, height - 1, SHADOW)
+    for x, d in ((0, 0), (1, 0), (0, 1), (2, 0), (0, 2), (1, 1)):
+        y = d if top_side else height - 1 - d
+        img[y][x] = CLEAR
+        img[y][39 - x] = CLEAR
+    return img
+
+
 def images():
     left = image(10, 8, FRAME)
     box(left, 0, 0, 3, 7, SHADOW)
     box(left, 4, 0, 4, 7, FRAME_LIGHT)
     right = image(10, 8, FRAME)
     box(right, 6, 0, 9, 7, SHADOW)
-    top = image(40, 34, FRAME)
-    box(top, 0, 0, 39, 3, SHADOW)
-    box(top, 0, 0, 3, 33, SHADOW)
-    box(top, 36, 0, 39, 33, SHADOW)
+    top = horizontal_frame(34, True)
     box(top, 4, 4, 35, 4, FRAME_LIGHT)
-    for x, y in ((0, 0), (1, 0), (0, 1), (2, 0), (0, 2), (1, 1)):
-        top[y][x] = CLEAR
-        top[y][39 - x] = CLEAR
     top[4][4] = top[4][35] = SHADOW
-    bottom = image(40, 10, FRAME)
-    box(bottom, 0, 6, 39, 9, SHADOW)
-    box(bottom, 0, 0, 3, 9, SHADOW)
-    box(bottom, 36, 0, 39, 9, SHADOW)
-    for x, y in ((0, 9), (1, 9), (0, 8), (2, 9), (0, 7), (1, 8)):
-        bottom[y][x] = CLEAR
-        bottom[y][39 - x] = CLEAR
+    bottom = horizontal_frame(10, False)
     close = rows_of(CLOSE, 16, 14, 2)
     for k in range(3):
         cross(close, 14 * k, WHITE)
@@ -142,8 +145,33 @@ def images():
     }
 
 
+def system_button(element, image, states, base, side, offset, cells=False):
+    """A system button of 16 x 14 state rows (the view-mode button names
+    them as cells of its image), 9 pixels below the top frame's top."""
+    rows = ""
+    for k, state in enumerate(states):
+        if cells:
+            where = f'left="1/1" top="{k + 1}/{len(states)}" width="1/1" height="1/{len(states)}"'
+        else:
+            where = f'left="0" top="{14 * k}" width="16" height="14"'
+        rows += f'    <{state} image="{image}" {where}/>\n'
+    return f"""  <{element}>
+{rows}    <arrangement>
+      <left base="{base}" side="{side}" offset="{offset}"/>
+      <top base="TopFrame" side="top" offset="9"/>
+      <right width="ImageSize"/>
+      <bottom height="ImageSize"/>
+    </arrangement>
+  </{element}>
+"""
+
+
 def skin_xml(title, alpha):
     general = 'alphaChannel="true"' if alpha else 'alphaChannel="false" clippingColor="#FF00FF"'
+    four = ("normal", "hover", "down", "downhover")
+    buttons = (system_button("closebutton", "close.png", four[:3], "TopFrame", "right", -25)
+               + system_button("pinbutton", "pin.png", four, "TopFrame", "left", 10)
+               + system_button("modebutton", "mode.png", four, "CloseButton", "left", -18, cells=True))
     text = f"""<?xml version="1.0" encoding="UTF-16"?>
 <skin title="{title}" author="Vantrel tests" version="1">
   <comment>Flat pieces for pixel checks.</comment>
@@ -161,42 +189,7 @@ def skin_xml(title, alpha):
       <arrangement height="ImageSize"/>
     </bottom>
   </frame>
-  <closebutton>
-    <normal image="close.png" left="0" top="0" width="16" height="14"/>
-    <hover image="close.png" left="0" top="14" width="16" height="14"/>
-    <down image="close.png" left="0" top="28" width="16" height="14"/>
-    <arrangement>
-      <left base="TopFrame" side="right" offset="-25"/>
-      <top base="TopFrame" side="top" offset="9"/>
-      <right width="ImageSize"/>
-      <bottom height="ImageSize"/>
-    </arrangement>
-  </closebutton>
-  <pinbutton>
-    <normal image="pin.png" left="0" top="0" width="16" height="14"/>
-    <hover image="pin.png" left="0" top="14" width="16" height="14"/>
-    <down image="pin.png" left="0" top="28" width="16" height="14"/>
-    <downhover image="pin.png" left="0" top="42" width="16" height="14"/>
-    <arrangement>
-      <left base="TopFrame" side="left" offset="10"/>
-      <top base="TopFrame" side="top" offset="9"/>
-      <right width="ImageSize"/>
-      <bottom height="ImageSize"/>
-    </arrangement>
-  </pinbutton>
-  <modebutton>
-    <normal image="mode.png" left="1/1" top="1/4" width="1/1" height="1/4"/>
-    <hover image="mode.png" left="1/1" top="2/4" width="1/1" height="1/4"/>
-    <down image="mode.png" left="1/1" top="3/4" width="1/1" height="1/4"/>
-    <downhover image="mode.png" left="1/1" top="4/4" width="1/1" height="1/4"/>
-    <arrangement>
-      <left base="CloseButton" side="left" offset="-18"/>
-      <top base="TopFrame" side="top" offset="9"/>
-      <right width="ImageSize"/>
-      <bottom height="ImageSize"/>
-    </arrangement>
-  </modebutton>
-  <caption image="caption.png" left="0" top="0" width="8" height="8">
+{buttons}  <caption image="caption.png" left="0" top="0" width="8" height="8">
     <arrangement>
       <left base="PinButton" side="right" offset="4"/>
       <top base="TopFrame" side="top" offset="6"/>
