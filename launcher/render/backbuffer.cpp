@@ -1,6 +1,7 @@
 #include "render/backbuffer.h"
 #include "state.h"
 #include "render/draw.h"
+#include "render/image.h"
 #include "render/layout.h"
 #include "render/paint.h"
 #include "render/skin.h"
@@ -48,10 +49,12 @@ static int MakeImageCache(HWND window, ImageCache* cache, int width, int height)
   return AdoptImage(cache, dc, bmp, width, height, nullptr);
 }
 
-// The back buffer: a 32-bit DIB section, so that its alpha bytes can be set
-// before a colour-key push (GDI leaves them 0, which some systems take as
-// transparent even without per-pixel alpha).
-static int MakeBackBuffer(ImageCache* cache, int width, int height) {
+// A 32-bit top-down DIB section, all pixels 0 (transparent black). The back
+// buffer is one, so that its alpha bytes can be set before a colour-key push
+// (GDI leaves them 0, which some systems take as transparent even without
+// per-pixel alpha); so are the caches of an alpha skin, which must keep the
+// alpha the skin's images bring.
+static int MakeDibCache(ImageCache* cache, int width, int height) {
   if (width <= 0 || height <= 0) return 0;
   BITMAPINFO bi = {};
   bi.bmiHeader = DibHeader(width, -height, 32);
@@ -171,7 +174,9 @@ static void InvalidateInclusive(HWND w, const RECT& r) {
 }
 
 static int PrepareCache(ImageCache* cache, int width, int height) {
-  if (!MakeImageCache(g_App.MainWnd, cache, width, height)) return 0;
+  int made = g_App.Skin.TransparencyMode == SKINMODE_ALPHA ? MakeDibCache(cache, width, height)
+                                                           : MakeImageCache(g_App.MainWnd, cache, width, height);
+  if (!made) return 0;
   SetStretchBltMode(cache->Dc, HALFTONE);
   SetBrushOrgEx(cache->Dc, 0, 0, nullptr);
   if (g_App.Skin.TransparencyMode == SKINMODE_CLIPPING) {
@@ -199,11 +204,13 @@ static ClassicLook CurrentClassicLook() {
 
 // One piece at its target: skin image or classic face.
 static void DrawPiece(HDC dc, int slot, const ClassicLook& look) {
-  const RECT& t = g_App.Skin.Slots[slot].Target;
+  const SkinSlot& piece = g_App.Skin.Slots[slot];
+  const RECT& t = piece.Target;
   if (t.right < t.left || t.bottom < t.top) return;
-  // Skin images are drawn by the skin image code; without it every piece
-  // takes its classic face.
-  DrawClassicPiece(dc, slot, t, look);
+  if (HasSkin())
+    DrawSkinSlot(dc, &piece, 1, 0);
+  else
+    DrawClassicPiece(dc, slot, t, look);
 }
 
 void BuildWindowBackground() {
@@ -221,27 +228,49 @@ void BuildWindowBackground() {
   for (int slot : kPieces) DrawPiece(r.Background.Dc, slot, look);
 }
 
+// The skin's image of a system button state; a state the skin gives no
+// image falls back to the nearest state it has (down and hover to down,
+// everything to normal), so the button never vanishes under the cursor.
+static const SkinSlot* SystemButtonStateImage(int piece, int state) {
+  const SkinSlot* slots = g_App.Skin.Slots;
+  if (slots[piece + state].Dc) return &slots[piece + state];
+  if (state == 3 && slots[piece + 2].Dc) return &slots[piece + 2];
+  return &slots[piece];
+}
+
 void BuildSystemButtonImages() {
   static const int kPieces[SYSBTN_COUNT] = {SLOT_CLOSEBUTTON, SLOT_PINBUTTON, SLOT_MODEBUTTON, SLOT_SEARCHBUTTON};
   RenderState& r = g_App.Render;
   ClassicLook look = CurrentClassicLook();
+  bool skin = HasSkin() != 0;
   for (int i = 0; i < SYSBTN_COUNT; i++) {
     int piece = kPieces[i];
     SkinSlot* slots = g_App.Skin.Slots;
     RECT home = slots[piece].Target;
     int w = home.right - home.left + 1, h = home.bottom - home.top + 1;
     int states = i == SYSBTN_CLOSE ? 3 : 4;
+    // A button the look does not have (the classic mode and search buttons,
+    // a skin without the element) keeps an empty target or no image: no
+    // strip, so nothing is drawn for it at the window's corner.
+    bool absent = (skin && !slots[piece].Dc) || home.left == home.right || home.top == home.bottom;
     ImageCache fresh = {};
-    if (w <= 0 || h <= 0 || !PrepareCache(&fresh, w, states * h)) {
+    if (absent || w <= 0 || h <= 0 || !PrepareCache(&fresh, w, states * h)) {
       FreeImageCache(&r.SysButtons[i]);
       continue;
     }
     for (int k = 0; k < states; k++) {
       int top = k * h;
-      if (i == SYSBTN_CLOSE && !HasSkin() && r.Background.Dc)
+      RECT row = {0, top, w - 1, top + h - 1};
+      slots[piece + k].Target = row;
+      if (skin) {
+        SkinSlot image = *SystemButtonStateImage(piece, k);
+        image.Target = row;
+        DrawSkinSlot(fresh.Dc, &image, 1, 0);
+        continue;
+      }
+      if (i == SYSBTN_CLOSE && r.Background.Dc)
         BitBlt(fresh.Dc, 0, top, w, h, r.Background.Dc, home.left, home.top, SRCCOPY);
-      slots[piece + k].Target = RECT{0, top, w - 1, top + h - 1};
-      DrawClassicPiece(fresh.Dc, piece + k, slots[piece + k].Target, look);
+      DrawClassicPiece(fresh.Dc, piece + k, row, look);
     }
     slots[piece].Target = home;
     FreeImageCache(&r.SysButtons[i]);
@@ -301,19 +330,39 @@ static void BuildButtonFaces(int part, ImageCache* cache) {
   *cache = fresh;
 }
 
+// The lock marker at button size, as every locked cell shows it.
+static void BuildLockMarker(ImageCache* cache) {
+  const ViewModeDesign* v = CurrentViewDesign();
+  int w = S(v->ButtonSizeX), h = S(v->ButtonSizeY);
+  SkinSlot& marker = g_App.Skin.Slots[SLOT_LOCKMARKER];
+  ImageCache fresh = {};
+  if (!PrepareCache(&fresh, w, h)) return;
+  marker.Target = RECT{0, 0, w - 1, h - 1};
+  DrawSkinSlot(fresh.Dc, &marker, 1, 0);
+  FreeImageCache(cache);
+  *cache = fresh;
+}
+
 void BuildBackgroundBitmaps() {
   RenderState& r = g_App.Render;
   r.SharedDesign = PagesShareButtonDesign();
   BuildButtonFaces(1, &r.ButtonFaces);
   // Locked-button faces and the lock marker come from skin images only.
-  FreeImageCache(&r.LockedFaces);
-  FreeImageCache(&r.LockMarker);
+  const SkinSlot* slots = g_App.Skin.Slots;
+  if (HasSkin() && slots[SLOT_LOCKEDBUTTON].Dc)
+    BuildButtonFaces(2, &r.LockedFaces);
+  else
+    FreeImageCache(&r.LockedFaces);
+  if (HasSkin() && slots[SLOT_LOCKMARKER].Dc)
+    BuildLockMarker(&r.LockMarker);
+  else
+    FreeImageCache(&r.LockMarker);
   FaceImages& f = g_App.Layout.Faces;
   f.SharedDesign = r.SharedDesign;
   f.Dc[FACE_BUTTONS] = r.ButtonFaces.Dc;
   f.Bitmap[FACE_BUTTONS] = r.ButtonFaces.Bitmap;
-  f.Dc[FACE_LOCKEDBUTTONS] = nullptr;
-  f.Bitmap[FACE_LOCKEDBUTTONS] = nullptr;
+  f.Dc[FACE_LOCKEDBUTTONS] = r.LockedFaces.Dc;
+  f.Bitmap[FACE_LOCKEDBUTTONS] = r.LockedFaces.Bitmap;
 }
 
 // ---------------------------------------------------------------------------
@@ -386,7 +435,7 @@ void UpdateWindowAfterLayout() {
     return;
   }
   r.Alpha = ComputeWindowAlpha();
-  if (!MakeBackBuffer(&r.Back, g_App.Layout.Width, g_App.Layout.Height)) {
+  if (!MakeDibCache(&r.Back, g_App.Layout.Width, g_App.Layout.Height)) {
     // The old buffer has the old size: nothing may be drawn into it or
     // pushed from it until a buffer of the window's size exists.
     FreeImageCache(&r.Back);

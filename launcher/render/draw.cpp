@@ -4,6 +4,7 @@
 #include <math.h>
 
 #include "render/draw.h"
+#include "render/image.h"
 #include "state.h"
 #include "store/items.h"
 
@@ -482,8 +483,38 @@ void DrawDesignText(HDC dc, const RECT& rect, const wchar_t* text, int font, con
 // ---------------------------------------------------------------------------
 // Faces
 
+// The face from the skin's image: the cell of the design column (Pattern)
+// and the state's row, nine-grid scaled into the rectangle.
+static void DrawSkinFace(HDC dc, const RECT& rect, int part, const DesignColors* d, int state) {
+  SkinSlot slot = g_App.Skin.Slots[part];
+  if (!slot.Dc || state < 0 || state > 2) return;
+  // A skin that claims no columns still has its one image.
+  int columns = g_App.Skin.DesignCount[part] > 0 ? g_App.Skin.DesignCount[part] : 1;
+  int column = d->Pattern >= 0 && d->Pattern < columns ? d->Pattern : 0;
+  int rows = 3, row = state;
+  if (part == 0 && !(g_App.SkinText.SkinTextFlags & STF_NEW_TEXT_LAYOUT)) {
+    // Tab images of the older text layout hold four rows: active first.
+    static const int kOldTabRows[3] = {2, 3, 0};
+    rows = 4;
+    row = kOldTabRows[state];
+  }
+  int cellW = slot.ImageWidth / columns, cellH = slot.ImageHeight / rows;
+  if (cellW <= 0 || cellH <= 0) return;
+  slot.SourceLeft = column * cellW;
+  slot.SourceTop = row * cellH;
+  slot.SourceWidth = cellW;
+  slot.SourceHeight = cellH;
+  slot.Target = rect;
+  g_App.Skin.Slots[part].Target = rect;
+  DrawSkinSlot(dc, &slot, 1, 0);
+}
+
 void DrawPartFace(HDC dc, const RECT& rect, int part, const DesignColors* d, int state) {
   if (!dc || !d || part < 0 || part > 2) return;
+  if (HasSkin()) {
+    DrawSkinFace(dc, rect, part, d, state);
+    return;
+  }
   if (part == 0) {
     RECT inner = {rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1};
     if (inner.right >= inner.left && inner.bottom >= inner.top) DrawFrameEdges(dc, inner, d->BG1, d->BG2, d->Flag);

@@ -21,13 +21,9 @@ static bool Contains(const RECT& r, POINT p) {
 
 // The alpha byte of a 32-bit pixel; -1 when the bitmap cannot be read there.
 static int ReadAlpha(HDC dc, HBITMAP bitmap, int width, int height, int x, int y) {
-  DIBSECTION ds = {};
-  if (GetObjectW(bitmap, sizeof ds, &ds) == (int)sizeof ds && ds.dsBm.bmBits && ds.dsBm.bmBitsPixel == 32) {
-    int row = ds.dsBmih.biHeight > 0 ? height - 1 - y : y;
-    const BYTE* line = static_cast<const BYTE*>(ds.dsBm.bmBits) + (size_t)row * ds.dsBm.bmWidthBytes;
-    return line[x * 4 + 3];
-  }
-  // A device bitmap: one scan line of the bottom-up copy.
+  // One scan line of a bottom-up copy, whatever the bitmap's own row order:
+  // a DIB section's header does not tell a top-down one apart everywhere
+  // (Wine reports its height positive).
   std::vector<DWORD> line(width);
   BITMAPINFO bi = {};
   bi.bmiHeader = DibHeader(width, height, 32);

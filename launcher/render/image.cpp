@@ -549,6 +549,9 @@ int LaySlotPieces(const SkinSlot& s, int dpi, SlotPiece pieces[PIECE_COUNT]) {
   int dl = ScaleForDpi(left, dpi), dt = ScaleForDpi(top, dpi);
   int dr = ScaleForDpi(right, dpi), db = ScaleForDpi(bottom, dpi);
   int sx = s.SourceLeft, sy = s.SourceTop, sw = s.SourceWidth, sh = s.SourceHeight;
+  // An image element that names no width (height) means the rest of its image.
+  if (sw <= 0) sw = s.ImageWidth - sx;
+  if (sh <= 0) sh = s.ImageHeight - sy;
   int smw = sw - right - left, smh = sh - bottom - top;
   int tmw = W - dr - dl + 1, tmh = H - db - dt + 1;
   int tr = t.left + W + 1 - dr, tb = t.top + H + 1 - db;  // target x of the right, y of the bottom pieces

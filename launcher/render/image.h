@@ -47,6 +47,7 @@ struct SlotPiece {
 
 // The pieces of the slot's source rectangle over its target rectangle at the
 // DPI (borders kept at their size, scaled; edges and middle take the rest).
+// A source without width or height takes the rest of the image.
 // Pieces with no size on either side are left out. Returns how many.
 int LaySlotPieces(const SkinSlot& slot, int dpi, SlotPiece pieces[PIECE_COUNT]);
 // Tiles of a piece: columns and rows, and the tile at (column, row); the last

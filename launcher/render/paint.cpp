@@ -94,7 +94,7 @@ void DrawCaption(HDC given, const RECT* clip, int push) {
   CopyBackground(dc, cap);
   const wchar_t* text = CurrentCaptionText();
   if (*text && (g_App.Settings.DispOption & (DISP_CAPTION_NAME | DISP_CAPTION_TIP | DISP_CAPTION_TEXT)) &&
-      !(g_App.Skin.Flags & 0x2)) {
+      !(g_App.Skin.Flags & SKF_NO_CAPTION)) {
     const ViewModeDesign* v = CurrentViewDesign();
     const RECT& m = v->Margin[MARGIN_CAPTION];
     RECT r = {cap.left + S(m.left), cap.top + S(m.top), cap.right - S(m.right), cap.bottom - S(m.bottom)};

@@ -98,6 +98,12 @@ TEST_F(BackBufferTest, DefaultWindowIsComposedAndPushedWithTheColourKey) {
   for (int i = 0; i < r.Back.Width * r.Back.Height; i++) clear += (r.Back.Bits[i] >> 24) != 0xFF;
   EXPECT_EQ(clear, 0);
 
+  // The classic look has no view-mode and search buttons.
+  EXPECT_TRUE(r.SysButtons[SYSBTN_CLOSE].Dc);
+  EXPECT_TRUE(r.SysButtons[SYSBTN_PIN].Dc);
+  EXPECT_FALSE(r.SysButtons[SYSBTN_MODE].Dc);
+  EXPECT_FALSE(r.SysButtons[SYSBTN_SEARCH].Dc);
+
   Pixels px(r.Back);
   // The black outline round the whole window.
   EXPECT_EQ(px.At(0, 0), RGB(0, 0, 0));

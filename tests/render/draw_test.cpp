@@ -2,6 +2,7 @@
 
 #include "state.h"
 #include "render/draw.h"
+#include "render/skin.h"
 #include "store/items.h"
 #include "support/canvas.h"
 #include "support/test_support.h"
@@ -14,16 +15,22 @@ const COLORREF kGrey = RGB(0xA0, 0xA0, 0xA0);
 const COLORREF kRed = RGB(255, 0, 0);
 const COLORREF kBlue = RGB(0, 0, 255);
 
+// Wine maps a face to a font file less reliably when the file is added
+// after fonts were made in the process, as the suites before this one do:
+// add the test font before any test runs.
+class TestFontEnvironment : public ::testing::Environment {
+ public:
+  static inline int Added = 0;
+  void SetUp() override { Added = AddFontResourceExW(FixturePath(L"render_cyrillic.ttf").c_str(), 0, nullptr); }
+  void TearDown() override {
+    if (Added) RemoveFontResourceExW(FixturePath(L"render_cyrillic.ttf").c_str(), 0, nullptr);
+  }
+};
+::testing::Environment* const g_TestFont = ::testing::AddGlobalTestEnvironment(new TestFontEnvironment);
+
 class DrawTest : public ::testing::Test {
  protected:
-  // Wine maps a face to a font file less reliably when the file is added
-  // after fonts were made in the process: add the test font first.
-  static void SetUpTestSuite() {
-    fontAdded_ = AddFontResourceExW(FixturePath(L"render_cyrillic.ttf").c_str(), 0, nullptr);
-  }
-  static void TearDownTestSuite() {
-    if (fontAdded_) RemoveFontResourceExW(FixturePath(L"render_cyrillic.ttf").c_str(), 0, nullptr);
-  }
+  static void SetUpTestSuite() { fontAdded_ = TestFontEnvironment::Added; }
   static int fontAdded_;
   void SetUp() override {
     EnsureGdiplus();
@@ -408,6 +415,63 @@ TEST_F(DrawTest, ClassicTabFaceHasLightTopLeftAndDarkBottomRightLines) {
   EXPECT_EQ(cv.At(10, 3), d.BG1);
   EXPECT_EQ(cv.At(32, 10), kBack);
   EXPECT_EQ(cv.At(10, 22), kBack);
+}
+
+// A skin's face is one cell of its image: the design column the colours'
+// Pattern names, the row of the state (older tab images have four rows,
+// the active one first).
+TEST_F(DrawTest, SkinFaceIsTheCellOfItsColumnAndStateRow) {
+  auto cellColour = [](int column, int row) { return RGB(40 + 100 * column, 20 + 50 * row, 7); };
+  struct Case {
+    const char* What;
+    int Part, Columns, Rows, DesignCount;
+    UINT TextFlags;
+    int Pattern, State;
+    int Column, Row;  // the cell expected
+  } cases[] = {
+      {"button, normal", 1, 2, 3, 2, 0, 0, 0, 0, 0},
+      {"button, second column, down", 1, 2, 3, 2, 0, 1, 2, 1, 2},
+      {"locked button, hover", 2, 2, 3, 2, 0, 1, 1, 1, 1},
+      {"tab of the newer layout, hover", 0, 2, 3, 2, STF_TAB_TEXT | STF_NEW_TEXT_LAYOUT, 0, 1, 0, 1},
+      {"older tab image: normal from row 2", 0, 2, 4, 2, 0, 0, 0, 0, 2},
+      {"older tab image: hover from row 3", 0, 2, 4, 2, 0, 1, 1, 1, 3},
+      {"older tab image: active from row 0", 0, 2, 4, 2, 0, 0, 2, 0, 0},
+      {"a column past the image's designs: the first", 1, 2, 3, 2, 0, 2, 0, 0, 0},
+      {"a negative column: the first", 1, 2, 3, 2, 0, -1, 1, 0, 1},
+      {"a skin claiming no designs: one column", 1, 1, 3, 0, 0, 1, 2, 0, 2},
+  };
+  for (const Case& c : cases) {
+    SetClassicLook();
+    g_App.Skin.TransparencyMode = SKINMODE_CLIPPING;
+    g_App.Skin.DesignCount[c.Part] = c.DesignCount;
+    g_App.SkinText.SkinTextFlags = c.TextFlags;
+    Canvas image(4 * c.Columns, 4 * c.Rows);
+    for (int col = 0; col < c.Columns; col++)
+      for (int row = 0; row < c.Rows; row++) {
+        RECT r = {4 * col, 4 * row, 4 * col + 4, 4 * row + 4};
+        HBRUSH b = CreateSolidBrush(cellColour(col, row));
+        FillRect(image.Dc, &r, b);
+        DeleteObject(b);
+      }
+    SkinSlot& slot = g_App.Skin.Slots[c.Part];
+    slot.Dc = image.Dc;
+    slot.ImageWidth = image.Width;
+    slot.ImageHeight = image.Height;
+    DesignColors d = g_App.Design.PageDefault.Sets[PD_BUTTONN];
+    d.Pattern = c.Pattern;
+    Canvas cv(12, 12);
+    DrawPartFace(cv.Dc, RECT{2, 2, 9, 9}, c.Part, &d, c.State);
+    EXPECT_EQ(Hex(cv.At(2, 2)), Hex(cellColour(c.Column, c.Row))) << c.What;
+    EXPECT_EQ(Hex(cv.At(9, 9)), Hex(cellColour(c.Column, c.Row))) << c.What;
+    EXPECT_EQ(cv.At(10, 10), kBack) << c.What;
+    RECT want = {2, 2, 9, 9};
+    EXPECT_TRUE(EqualRect(&slot.Target, &want)) << c.What << ": the piece lies where it was drawn";
+    slot.Dc = nullptr;
+  }
+  // Without an image a skin draws no face (and no classic one either).
+  Canvas cv(12, 12);
+  DrawPartFace(cv.Dc, RECT{2, 2, 9, 9}, 1, &g_App.Design.PageDefault.Sets[PD_BUTTONN], 0);
+  EXPECT_EQ(cv.Count(kBack), 144);
 }
 
 // ---------------------------------------------------------------------------

@@ -72,3 +72,15 @@ add_custom_command(OUTPUT ${VN_SELECT_STAMP}
   VERBATIM)
 add_custom_target(skinsel_fixtures DEPENDS ${VN_SELECT_STAMP})
 add_dependencies(${name}_tests skinsel_fixtures)
+
+# Two flat-coloured skins (colour key and per-pixel alpha), each as a folder
+# and a zip in fixtures/skins/Skins, for the skinned drawing and hit tests.
+set(VN_SKIN_FIXTURE_STAMP ${VN_FIXTURES}/skins/made.stamp)
+add_custom_command(OUTPUT ${VN_SKIN_FIXTURE_STAMP}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${VN_FIXTURES}/skins
+  COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/make_fixture_skins.py ${VN_FIXTURES}/skins
+  COMMAND ${CMAKE_COMMAND} -E touch ${VN_SKIN_FIXTURE_STAMP}
+  DEPENDS ${CMAKE_CURRENT_LIST_DIR}/make_fixture_skins.py
+  VERBATIM)
+add_custom_target(skin_fixtures DEPENDS ${VN_SKIN_FIXTURE_STAMP})
+add_dependencies(${name}_tests skin_fixtures)

@@ -1,6 +1,10 @@
 #include "render/hittest.h"
 
+#include "core/ticker.h"
 #include "layout_fixture.h"
+#include "render/draw.h"
+#include "render/image.h"
+#include "render/skin_scene.h"
 
 namespace {
 
@@ -181,6 +185,32 @@ TEST_F(HitTest, ColourKeyAndOutOfRangePixels) {
   EXPECT_EQ(IsTransparentPixel(dc, b, 3, 0), 0);
 }
 
+// The caches of an alpha skin are top-down DIB sections: the pixel read is
+// the one counted from the top whatever the bitmap's row order.
+TEST_F(HitTest, AlphaIsReadFromTheRightRowOfEitherRowOrder) {
+  g_App.Skin.TransparencyMode = SKINMODE_ALPHA;
+  for (int height : {4, -4}) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader = DibHeader(3, height, 32);
+    void* bits = nullptr;
+    HBITMAP b = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_TRUE(b);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, b);
+    DWORD* px = static_cast<DWORD*>(bits);
+    for (int i = 0; i < 12; i++) px[i] = 0xFF808080;
+    // Row 0 from the top is the first row in memory of a top-down bitmap.
+    int topRow = height < 0 ? 0 : 3;
+    px[topRow * 3 + 1] = 0;
+    EXPECT_EQ(IsTransparentPixel(dc, b, 1, 0), 1) << "height " << height;
+    EXPECT_EQ(IsTransparentPixel(dc, b, 1, 3), 0) << "height " << height;
+    EXPECT_EQ(IsTransparentPixel(dc, b, 0, 0), 0) << "height " << height;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(b);
+  }
+}
+
 TEST_F(HitTest, ShadowAreaPerEntryAndDpi) {
   g_App.Skin.MainShadow = RECT{2, 4, 6, 8};
   g_App.Skin.SubMenuShadow = RECT{1, 1, 1, 1};
@@ -300,6 +330,126 @@ TEST_F(WindowHitTest, ScreenPointsAndItemAreas) {
   EXPECT_EQ(HitTestSizing(&cursor), SIZING_NONE);
   ASSERT_TRUE(SetCursorPos(5, 5));  // not over the window
   EXPECT_EQ(HitTestSizing(&cursor), SIZING_NONE);
+}
+
+
+// The launcher window under the fixture skins, shown at (50, 60) and pushed
+// for real: hits follow the skin's pixels, shadow and sizing borders.
+class SkinnedHitTest : public ::testing::Test {
+ protected:
+  static constexpr int kX = 50, kY = 60;
+  void TearDown() override {
+    if (g_App.MainWnd) ShowWindow(g_App.MainWnd, SW_HIDE);
+    FreeDrawingResources();
+    FreeSlotBitmaps();
+    g_App.Render = RenderState{};
+    g_App.Store.HoverCell = g_App.Store.PressedCell = -1;
+  }
+  static bool Show(const fixture_skin::Kind& k) {
+    std::wstring path = fixture_skin::Path(k.Name);
+    RenderScene scene{2, 3, 9};
+    scene.Skin = path.c_str();
+    if (!BuildRenderScene(scene) || g_App.Skin.TransparencyMode != k.Mode) return false;
+    MoveWindow(g_App.MainWnd, kX, kY, g_App.Layout.Width, g_App.Layout.Height, FALSE);
+    ShowWindow(g_App.MainWnd, SW_SHOWNA);
+    RepaintMainWindow(RP_FRAME | RP_TABS | RP_BUTTONS | RP_PUSH);
+    return true;
+  }
+};
+
+TEST_F(SkinnedHitTest, ClearPixelsOfFacesHitNothing) {
+  for (const fixture_skin::Kind& k : fixture_skin::kKinds) {
+    ASSERT_TRUE(Show(k)) << k.Name;
+    const RECT c0 = g_App.Layout.CellRects[0], c9 = g_App.Layout.CellRects[9];
+    const RECT t0 = g_App.Layout.TabRects[0], t1 = g_App.Layout.TabRects[1];
+    struct Case {
+      const char* What;
+      int Kind;
+      POINT At;
+      int Plain, Pixel;  // without and with the pixel test
+    } cases[] = {
+        {"a face's clear corner", HIT_BUTTONS, {c0.left + 1, c0.top + 1}, 0, -1},
+        {"the face", HIT_BUTTONS, {c0.left + 8, c0.top + 8}, 0, 0},
+        {"the face's last pixel", HIT_BUTTONS, {c0.right, c0.bottom}, 0, 0},
+        {"a locked face's clear corner", HIT_BUTTONS, {c9.left + 2, c9.top + 2}, 9, -1},
+        {"a locked face", HIT_BUTTONS, {c9.left + 3, c9.top + 3}, 9, 9},
+        {"between two cells", HIT_BUTTONS, {c0.right + 1, c0.top + 8}, -1, -1},
+        {"the current tab's clear corner", HIT_TABS, {t0.left, t0.top}, 0, -1},
+        {"another tab's clear corner", HIT_TABS, {t1.left + 1, t1.top + 1}, 1, -1},
+        {"a tab", HIT_TABS, {t1.left + 2, t1.top}, 1, 1},
+    };
+    for (const Case& c : cases) {
+      EXPECT_EQ(FindItemAt(c.At, c.Kind, 0), c.Plain) << k.Name << ": " << c.What;
+      EXPECT_EQ(FindItemAt(c.At, c.Kind, 1), c.Pixel) << k.Name << ": " << c.What;
+      POINT screen = {kX + c.At.x, kY + c.At.y};
+      EXPECT_EQ(GetItemFromPoint(&screen, c.Kind, 1), c.Pixel) << k.Name << ": " << c.What << " on the screen";
+    }
+    // Hovered or pressed, the other rows of the image decide; their corners
+    // are clear too.
+    g_App.Store.HoverCell = 0;
+    EXPECT_EQ(FindItemAt(POINT{c0.left + 1, c0.top + 1}, HIT_BUTTONS, 1), -1) << k.Name;
+    g_App.Store.PressedCell = 0;
+    EXPECT_EQ(FindItemAt(POINT{c0.left + 8, c0.top + 8}, HIT_BUTTONS, 1), 0) << k.Name;
+  }
+}
+
+TEST_F(SkinnedHitTest, SystemButtonsHitOnlyTheirVisiblePixels) {
+  using namespace fixture_skin;
+  for (const Kind& k : kKinds) {
+    ASSERT_TRUE(Show(k)) << k.Name;
+    struct Case {
+      const char* What;
+      int Slot;
+      POINT At;
+      int Hit;
+    } cases[] = {
+        {"close", SLOT_CLOSEBUTTON, {kCloseRect.left + 2, kCloseRect.top + 7}, 1},
+        {"close's clear corner", SLOT_CLOSEBUTTON, {kCloseRect.left + 1, kCloseRect.top}, 0},
+        {"close's last pixel", SLOT_CLOSEBUTTON, {kCloseRect.right, kCloseRect.bottom}, 1},
+        {"right of close", SLOT_CLOSEBUTTON, {kCloseRect.right + 1, kCloseRect.top + 7}, 0},
+        {"pin", SLOT_PINBUTTON, {kPinRect.left + 8, kPinRect.top + 3}, 1},
+        {"pin's clear corner", SLOT_PINBUTTON, {kPinRect.left, kPinRect.top + 1}, 0},
+        {"view mode", SLOT_MODEBUTTON, {kModeRect.left + 5, kModeRect.top + 5}, 1},
+        {"no search button in this skin", SLOT_SEARCHBUTTON, {0, 0}, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(HitTestSkinPart(c.Slot, c.At.x, c.At.y), c.Hit) << k.Name << ": " << c.What;
+  }
+}
+
+// The window less its 4-pixel shadow has sizing borders of 5 pixels; the
+// caption between them only moves the window.
+TEST_F(SkinnedHitTest, SizingBordersLieInsideTheShadow) {
+  using namespace fixture_skin;
+  for (const Kind& k : kKinds) {
+    ASSERT_TRUE(Show(k)) << k.Name;
+    struct Case {
+      const char* What;
+      POINT At;
+      int Code;
+    } cases[] = {
+        {"left shadow", {2, 120}, SIZING_NONE},
+        {"left border", {6, 120}, SIZING_LEFT},
+        {"right border", {kWidth - kShadow - 1, 120}, SIZING_RIGHT},
+        {"top border over the caption", {200, 6}, SIZING_TOP},
+        {"bottom border", {200, kHeight - kShadow - 2}, SIZING_BOTTOM},
+        {"top-left corner", {6, 6}, SIZING_TOPLEFT},
+        {"corner reaches two borders down the left", {6, 4 + 9}, SIZING_TOPLEFT},
+        {"caption", {200, 18}, SIZING_NONE},
+        {"a button", {100, 100}, SIZING_NONE},
+    };
+    for (const Case& c : cases) {
+      ASSERT_TRUE(SetCursorPos(kX + c.At.x, kY + c.At.y));
+      EXPECT_EQ(HitTestSizing(nullptr), c.Code) << k.Name << ": " << c.What;
+    }
+    POINT caption = {kX + 200, kY + 18};
+    EXPECT_EQ(IsPointInItemArea(caption, ITEMAREA_TABS | ITEMAREA_BUTTONS), 0) << k.Name;
+    EXPECT_EQ(GetItemFromPoint(&caption, HIT_TABS, 1), -1) << k.Name;
+    for (int slot : {SLOT_CLOSEBUTTON, SLOT_PINBUTTON, SLOT_MODEBUTTON, SLOT_SEARCHBUTTON})
+      EXPECT_EQ(HitTestSkinPart(slot, 200, 18), 0) << k.Name << " slot " << slot;
+    // The body the window shows and hides by leaves the shadow out.
+    EXPECT_EQ(IsPointInLauncherBody(g_App.MainWnd, POINT{kX + kShadow - 1, kY + 120}), 0) << k.Name;
+    EXPECT_EQ(IsPointInLauncherBody(g_App.MainWnd, POINT{kX + kShadow, kY + 120}), 1) << k.Name;
+  }
 }
 
 }  // namespace

@@ -445,6 +445,15 @@ SkinSlot GridSlot(RECT source, RECT border, RECT target) {
   return s;
 }
 
+// A slot whose image element named no size: the rest of the image from
+// the source corner.
+SkinSlot SizelessSlot(int imageWidth, int imageHeight, POINT corner, RECT target) {
+  SkinSlot s = GridSlot({corner.x, corner.y, 0, 0}, {0, 0, 0, 0}, target);
+  s.ImageWidth = imageWidth;
+  s.ImageHeight = imageHeight;
+  return s;
+}
+
 std::string Describe(const SlotPiece& p) {
   char s[128];
   snprintf(s, sizeof s, "%d: %d,%d %dx%d <- %d,%d %dx%d", p.Part, p.X, p.Y, p.Width, p.Height, p.SourceX, p.SourceY,
@@ -515,6 +524,10 @@ TEST(SlotGeometry, NinePiecesKeepTheBordersAndScaleThemForTheDpi) {
         {PIECE_MIDDLE, 1, 1, 1, 1, 1, 1, 7, 7}}},
       {"empty target", GridSlot({0, 0, 30, 30}, {10, 10, 10, 10}, {5, 5, 4, 4}), 96, {}},
       {"empty source", GridSlot({0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 9, 9}), 96, {}},
+      {"no size given: the whole image", SizelessSlot(12, 8, {0, 0}, {0, 0, 23, 15}), 96,
+       {{PIECE_MIDDLE, 0, 0, 24, 16, 0, 0, 12, 8}}},
+      {"no size given: the rest right of and below the corner", SizelessSlot(12, 8, {4, 2}, {0, 0, 7, 5}), 96,
+       {{PIECE_MIDDLE, 0, 0, 8, 6, 4, 2, 8, 6}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.What);
@@ -624,6 +637,7 @@ TEST_F(SlotDrawTest, TiledMiddleRepeatsAndCutsItsLastTile) {
 }
 
 TEST_F(SlotDrawTest, PremultipliedPixelsBlendOverWhatIsBehind) {
+  auto bound = g_App.Api.AlphaBlend;
   g_App.Api.AlphaBlend = ::AlphaBlend;
   LoadImage({{0x80C86432}}, SKINMODE_ALPHA);
   Slot().Target = RECT{1, 1, 2, 2};
@@ -635,7 +649,7 @@ TEST_F(SlotDrawTest, PremultipliedPixelsBlendOverWhatIsBehind) {
   EXPECT_TRUE(Near(RGB(227, 177, 152), canvas.At(2, 2), 2)) << Hex(canvas.At(2, 2));
   EXPECT_EQ(RGB(255, 255, 255), canvas.At(0, 0));
   EXPECT_EQ(RGB(255, 255, 255), canvas.At(3, 3));
-  g_App.Api.AlphaBlend = nullptr;
+  g_App.Api.AlphaBlend = bound;
 }
 
 TEST_F(SlotDrawTest, ASlotWithoutImageDrawsNothing) {

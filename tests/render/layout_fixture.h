@@ -25,7 +25,12 @@ inline std::ostream& operator<<(std::ostream& o, const RECT& r) {
 }
 
 inline bool EnsureLauncherClasses() {
-  static bool registered = RegisterWindowClasses(GetModuleHandleW(nullptr)) != 0;
+  // The render scene of another fixture may have registered them first.
+  static bool registered = [] {
+    WNDCLASSEXW known = {sizeof known};
+    HINSTANCE self = GetModuleHandleW(nullptr);
+    return RegisterWindowClasses(self) != 0 || GetClassInfoExW(self, L"VantrelWndClass", &known) != 0;
+  }();
   return registered;
 }
 
