@@ -60,3 +60,6 @@ add_custom_command(OUTPUT ${VN_ZIP_STAMP}
   VERBATIM)
 add_custom_target(image_fixtures DEPENDS ${VN_IMAGE_FILES} ${VN_ZIP_STAMP})
 add_dependencies(${name}_tests image_fixtures)
+
+# The shipped skins, as folder and zip in the build's Skins\.
+add_dependencies(${name}_tests Skins)
