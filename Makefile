@@ -1,7 +1,9 @@
 # Vantrel: cross build on Linux, tests under Wine.
 #   make run   - install what is missing, build, start the launcher under Wine
 #                (switches in ARGS, e.g. make run ARGS=/m; under Xvfb when
-#                there is no $DISPLAY, with a screenshot)
+#                there is no $DISPLAY, with a screenshot); with a skin:
+#                make run SKIN='\Basalt' (the folder Skins\Basalt) or
+#                SKIN=Basalt.zip (the archive), SKIN= for the classic look
 #   make test  - install what is missing, build both architectures, run every test
 #   make dist  - stage the program folders in dist/x64 and dist/x86
 SHELL := /bin/bash
@@ -56,8 +58,9 @@ dist: build
 	@tools/stage-dist.sh $(BUILD)/x64 $(ROOT)/dist/x64
 	@tools/stage-dist.sh $(BUILD)/x86 $(ROOT)/dist/x86
 
+# SKIN only counts when given on the command line (an empty one too).
 run: build-x64
-	@tools/run-launcher.sh $(BUILD)/x64 $(ARGS)
+	@$(if $(filter command line,$(origin SKIN)),VANTREL_SKIN='$(SKIN)') tools/run-launcher.sh $(BUILD)/x64 $(ARGS)
 
 clean:
 	rm -rf $(BUILD) dist

@@ -4,29 +4,126 @@
 # screenshot is saved after a few seconds (its path is printed) and the
 # launcher is closed again. Without switches the launcher shows itself at
 # the mouse (/m), so that there is a window to look at.
+#
+# With VANTREL_SKIN set (make run SKIN=...) the skin name is first written
+# into [Skin] Name of Design.ini in the data folder the launcher will use:
+# '\Basalt' for the folder Skins\Basalt\, 'Basalt.zip' (or 'Basalt') for the
+# archive; empty for the classic look. When that folder holds no settings
+# yet, the launcher is started once to make them.
 set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+under_xvfb=0
+if [ "${1:-}" = --under-xvfb ]; then under_xvfb=1; shift; fi
 build=${1:?build folder}; shift
 [ $# -gt 0 ] || set -- /m
-here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$build" 2>/dev/null && pwd) || { echo "run-launcher: no build folder" >&2; exit 1; }
 exe=$build/Vantrel.exe
 [ -f "$exe" ] || { echo "run-launcher: $exe is not built" >&2; exit 1; }
-if [ -n "${DISPLAY:-}" ]; then
-  exec "$here/wine-run.sh" "$exe" "$@"
-fi
-shot=${VANTREL_SCREENSHOT:-$build/launcher-screenshot.png}
 prefix=${VANTREL_WINEPREFIX:-$here/../build/wineprefix}
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  here=$1 exe=$2 shot=$3 prefix=$4; shift 4
-  "$here/wine-run.sh" "$exe" "$@" &
-  runner=$!
-  sleep "${VANTREL_SHOT_DELAY:-5}"
-  /usr/bin/import -window root "$shot" 2>/dev/null || xwd -root | /usr/bin/convert xwd:- "$shot"
-  # A polite close first (WM_CLOSE: the launcher saves and ends), then force.
+export VANTREL_WINEPREFIX=$prefix
+shot=${VANTREL_SCREENSHOT:-$build/launcher-screenshot.png}
+
+# Politely (WM_CLOSE: the launcher saves and ends), then by force; $1 is the
+# process of wine-run.sh.
+close_launcher() {
   WINEPREFIX=$prefix WINEDEBUG=-all wine taskkill /im Vantrel.exe >/dev/null 2>&1
-  for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 $runner 2>/dev/null || break; sleep 0.5; done
-  kill -0 $runner 2>/dev/null && WINEPREFIX=$prefix wineserver -k
-  wait $runner
-' run-launcher "$here" "$exe" "$shot" "$prefix" "$@"
-rc=$?
-echo "run-launcher: screenshot saved to $shot"
-exit $rc
+  for _ in $(seq 20); do kill -0 "$1" 2>/dev/null || break; sleep 0.5; done
+  kill -0 "$1" 2>/dev/null && WINEPREFIX=$prefix wineserver -k
+  wait "$1"
+}
+
+# The folder whose Vantrel.ini the launcher reads, in the order it searches:
+# Data\ and Data\<user>\ beside the program, then the common and the user's
+# AppData\Vantrel\ of the prefix. Empty when there is none yet.
+data_folder() {
+  local user=$1 d
+  for d in "$build/Data" "$build/Data/$user" "$prefix/drive_c/ProgramData/Vantrel" \
+           "$prefix/drive_c/users/$user/AppData/Roaming/Vantrel"; do
+    [ -f "$d/Vantrel.ini" ] && { echo "$d"; return; }
+  done
+}
+
+# A skin name that names nothing in Skins\ would only bring the classic look.
+check_skin() {
+  local name=$VANTREL_SKIN
+  [ -n "$name" ] || return 0
+  if [ "${name:0:1}" = '\' ]; then
+    [ -f "$build/Skins/${name:1}/skin.xml" ] && return 0
+    echo "run-launcher: no skin folder $build/Skins/${name:1}" >&2
+  elif [ -f "$build/Skins/$name" ] || [ -f "$build/Skins/$name.zip" ]; then
+    return 0
+  else
+    echo "run-launcher: no skin $name in $build/Skins (a folder skin is named '\\$name')" >&2
+  fi
+  return 1
+}
+
+set_skin() {
+  local name=$VANTREL_SKIN user=${USER:-$(id -un)} folder
+  folder=$(data_folder "$user")
+  if [ -z "$folder" ]; then
+    # A first start writes the settings and the design at once; then it is
+    # closed and the design changed.
+    "$here/wine-run.sh" "$exe" &
+    local runner=$! waited=0
+    until folder=$(data_folder "$user"); [ -n "$folder" ] && [ -f "$folder/Design.ini" ]; do
+      sleep 0.5; waited=$((waited + 1))
+      if [ $waited -gt 60 ] || ! kill -0 $runner 2>/dev/null; then
+        echo "run-launcher: the launcher wrote no settings" >&2
+        close_launcher $runner
+        return 1
+      fi
+    done
+    sleep 1
+    close_launcher $runner
+  fi
+  python3 - "$folder/Design.ini" "$name" <<'EOF' || return 1
+import sys
+path, name = sys.argv[1], sys.argv[2]
+try:
+    text = open(path, "rb").read().decode("utf-16")
+except (OSError, UnicodeError):
+    text = ""
+# Written as the launcher writes a string value ("[" escaped as "[\").
+line = "Name=" + name.replace("[", "[\\")
+lines = text.split("\r\n")
+try:
+    start = lines.index("[Skin]")
+except ValueError:
+    lines[0:0] = ["", "[Skin]", line]
+else:
+    end = start + 1
+    while end < len(lines) and not (lines[end].startswith("[") and not lines[end].startswith("[\\")):
+        end += 1
+    keys = [i for i in range(start + 1, end) if lines[i].startswith("Name=")]
+    if keys:
+        lines[keys[0]] = line
+    else:
+        lines.insert(start + 1, line)
+if "[Window]" not in text:
+    sys.exit("run-launcher: %s holds no design" % path)
+with open(path, "wb") as f:
+    f.write(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))
+print("run-launcher: skin name \"%s\" set in %s" % (name, path))
+EOF
+}
+
+if [ -n "${VANTREL_SKIN+set}" ]; then
+  check_skin || exit 1
+fi
+if [ $under_xvfb = 0 ] && [ -z "${DISPLAY:-}" ]; then
+  VANTREL_SCREENSHOT=$shot xvfb-run -a -s "-screen 0 1280x1024x24" "$here/run-launcher.sh" --under-xvfb "$build" "$@"
+  rc=$?
+  echo "run-launcher: screenshot saved to $shot"
+  exit $rc
+fi
+if [ -n "${VANTREL_SKIN+set}" ]; then
+  set_skin || exit 1
+fi
+[ $under_xvfb = 1 ] || exec "$here/wine-run.sh" "$exe" "$@"
+
+"$here/wine-run.sh" "$exe" "$@" &
+runner=$!
+sleep "${VANTREL_SHOT_DELAY:-5}"
+/usr/bin/import -window root "$shot" 2>/dev/null || xwd -root | /usr/bin/convert xwd:- "$shot"
+close_launcher $runner

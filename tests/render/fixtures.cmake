@@ -84,3 +84,6 @@ add_custom_command(OUTPUT ${VN_SKIN_FIXTURE_STAMP}
   VERBATIM)
 add_custom_target(skin_fixtures DEPENDS ${VN_SKIN_FIXTURE_STAMP})
 add_dependencies(${name}_tests skin_fixtures)
+
+# The shipped skins, as folder and zip in the build's Skins\.
+add_dependencies(${name}_tests Skins)
