@@ -12,9 +12,10 @@ Run it again after changing the drawing; the output is committed.
 """
 import math
 import os
-import struct
 import sys
-import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from pngfile import png_bytes  # noqa: E402
 
 NAME = "Basalt"
 
@@ -92,24 +93,19 @@ class Canvas:
         return out
 
     def png(self):
-        raw = bytearray()
+        rows = []
         for y in range(self.h):
-            raw.append(0)
+            row = bytearray()
             for x in range(self.w):
                 r, g, b, a = self.px[y * self.w + x]
                 a8 = int(round(min(1.0, a) * 255))
                 if a8 == 0:
-                    raw += b"\0\0\0\0"
+                    row += b"\0\0\0\0"
                     continue
                 # Straight alpha: the premultiplied colour divided out again.
-                raw += bytes(min(255, int(round(c / a * 255))) for c in (r, g, b)) + bytes((a8,))
-
-        def chunk(kind, data):
-            body = kind + data
-            return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-        header = struct.pack(">IIBBBBB", self.w, self.h, 8, 6, 0, 0, 0)
-        return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
-                + chunk(b"IEND", b""))
+                row += bytes(min(255, int(round(c / a * 255))) for c in (r, g, b)) + bytes((a8,))
+            rows.append(row)
+        return png_bytes(self.w, self.h, rows, True)
 
 
 # ---- shapes (signed distances: negative inside) -------------------------------

@@ -7,10 +7,11 @@ the skin's transparency. The colours are listed in tests/render/skin_scene.h.
 """
 import os
 import shutil
-import struct
 import subprocess
 import sys
-import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from pngfile import png_bytes  # noqa: E402
 
 out = sys.argv[1]
 
@@ -50,23 +51,16 @@ def box(img, x0, y0, x1, y1, value):
 
 
 def png(img, alpha):
-    h, w = len(img), len(img[0])
-    rows = b""
+    rows = []
     for row in img:
-        line = bytearray(b"\0")
+        line = bytearray()
         for p in row:
             if alpha:
                 line += bytes((0, 0, 0, 0) if p is CLEAR else (0, 0, 0, 64) if p == SHADOW else (*p, 255))
             else:
                 line += bytes(KEY if p is CLEAR or p == SHADOW else p)
-        rows += bytes(line)
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
-
-    header = struct.pack(">IIBBBBB", w, h, 8, 6 if alpha else 2, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9))
-            + chunk(b"IEND", b""))
+        rows.append(line)
+    return png_bytes(len(img[0]), len(img), rows, alpha)
 
 
 def rows_of(colours, w, h, corner):

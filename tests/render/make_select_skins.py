@@ -10,7 +10,9 @@ import struct
 import subprocess
 import sys
 import zipfile
-import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from pngfile import png_bytes  # noqa: E402
 
 out = sys.argv[1]
 shutil.rmtree(out, ignore_errors=True)
@@ -30,11 +32,7 @@ def bmp(w, h, colour):
 
 def png(w, h, rows):
     """RGB PNG whose row y has the colour rows(y)."""
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-    raw = b"".join(b"\0" + bytes(rows(y)) * w for y in range(h))
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+    return png_bytes(w, h, [bytes(rows(y)) * w for y in range(h)], False, level=6)
 
 
 def banded(w, h, *colours):
