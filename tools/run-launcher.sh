@@ -5,11 +5,11 @@
 # launcher is closed again. Without switches the launcher shows itself at
 # the mouse (/m), so that there is a window to look at.
 #
-# With VANTREL_SKIN set (make run SKIN=...) the skin name is first written
-# into [Skin] Name of Design.ini in the data folder the launcher will use:
-# '\Basalt' for the folder Skins\Basalt\, 'Basalt.zip' (or 'Basalt') for the
-# archive; empty for the classic look. When that folder holds no settings
-# yet, the launcher is started once to make them.
+# With VANTREL_SKIN set (make run SKIN=...) that skin is first selected in
+# the data folder the launcher will use, as the options page selects it
+# (vnsettings skin): '\Basalt' for the folder Skins\Basalt\, 'Basalt.zip' (or
+# 'Basalt') for the archive; empty for the classic look. When that folder
+# holds no settings yet, the launcher is started once to make them.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 under_xvfb=0
@@ -62,8 +62,8 @@ set_skin() {
   local name=$VANTREL_SKIN user=${USER:-$(id -un)} folder
   folder=$(data_folder "$user")
   if [ -z "$folder" ]; then
-    # A first start writes the settings and the design at once; then it is
-    # closed and the design changed.
+    # A first start writes the settings and the design at once; it is
+    # closed before the selection, or its exit would write over it.
     "$here/wine-run.sh" "$exe" &
     local runner=$! waited=0
     until folder=$(data_folder "$user"); [ -n "$folder" ] && [ -f "$folder/Design.ini" ]; do
@@ -77,35 +77,12 @@ set_skin() {
     sleep 1
     close_launcher $runner
   fi
-  python3 - "$folder/Design.ini" "$name" <<'EOF' || return 1
-import sys
-path, name = sys.argv[1], sys.argv[2]
-try:
-    text = open(path, "rb").read().decode("utf-16")
-except (OSError, UnicodeError):
-    text = ""
-# Written as the launcher writes a string value ("[" escaped as "[\").
-line = "Name=" + name.replace("[", "[\\")
-lines = text.split("\r\n")
-try:
-    start = lines.index("[Skin]")
-except ValueError:
-    lines[0:0] = ["", "[Skin]", line]
-else:
-    end = start + 1
-    while end < len(lines) and not (lines[end].startswith("[") and not lines[end].startswith("[\\")):
-        end += 1
-    keys = [i for i in range(start + 1, end) if lines[i].startswith("Name=")]
-    if keys:
-        lines[keys[0]] = line
-    else:
-        lines.insert(start + 1, line)
-if "[Window]" not in text:
-    sys.exit("run-launcher: %s holds no design" % path)
-with open(path, "wb") as f:
-    f.write(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))
-print("run-launcher: skin name \"%s\" set in %s" % (name, path))
-EOF
+  # Selected as the options page selects it: the skin's design file, or on
+  # a first selection its own fonts and colours, then Design.ini written.
+  local tool=$build/vnsettings.exe
+  [ -f "$tool" ] || { echo "run-launcher: $tool is not built" >&2; return 1; }
+  "$here/wine-run.sh" "$tool" "Z:${folder//\//\\}" skin "$name" | sed 's/\r$//; s/^/run-launcher: /'
+  [ "${PIPESTATUS[0]}" = 0 ]
 }
 
 if [ -n "${VANTREL_SKIN+set}" ]; then

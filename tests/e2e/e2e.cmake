@@ -27,3 +27,5 @@ add_dependencies(e2e_tests vnrecorder)
 add_executable(shellstandin WIN32 ${CMAKE_SOURCE_DIR}/tests/e2e/shellstandin.cpp)
 target_link_options(shellstandin PRIVATE -static -municode)
 add_dependencies(e2e_tests shellstandin)
+# The shipped skins, selected with the settings tool.
+add_dependencies(e2e_tests vnsettings Skins)
