@@ -24,6 +24,7 @@
 #include "core/triggers.h"
 #include "core/winhelpers.h"
 #include "dialogs/dialoghelpers.h"
+#include "render/draw.h"
 #include "render/iconcache.h"
 #include "render/hittest.h"
 #include "render/image.h"
@@ -430,6 +431,7 @@ void ShutdownLauncher(int normalEnd) {
     c.StdUserToken = nullptr;
   }
   if (c.GdiplusToken) {
+    FreeTextFonts();  // GDI+ objects die before GDI+ does
     Gdiplus::GdiplusShutdown(c.GdiplusToken);
     c.GdiplusToken = 0;
   }

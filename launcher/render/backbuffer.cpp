@@ -159,6 +159,65 @@ void FreeDrawingResources() {
   FreeImageCache(&r.LockedFaces);
   FreeImageCache(&r.LockMarker);
   FreeImageCache(&r.Back);
+  ComposedCache& c = r.Composed;
+  for (ImageCache& i : c.States) FreeImageCache(&i);
+  if (c.Entries) HeapFree(GetProcessHeap(), 0, c.Entries);
+  c = ComposedCache{};
+  ZeroMemory(r.Measured, sizeof r.Measured);
+  FreeTextFonts();
+}
+
+// ---------------------------------------------------------------------------
+// Composed pieces
+
+void ForgetComposedPieces() {
+  ComposedCache& c = g_App.Render.Composed;
+  if (c.Entries) ZeroMemory(c.Entries, sizeof(ComposedEntry) * 3 * (c.Cells + c.Tabs));
+}
+
+static int Overlaps(const RECT& a, const RECT& b) {
+  return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
+HDC ComposedPieceDc(int kind, int index, int state, const RECT& area, UINT64 key, int* cached) {
+  *cached = 0;
+  ComposedCache& c = g_App.Render.Composed;
+  const LayoutState& L = g_App.Layout;
+  if (state < 0 || state > 2 || index < 0) return nullptr;
+  if (!c.Entries || c.Cells != L.CellCount || c.Tabs != L.TabRectCount) {
+    if (c.Entries) HeapFree(GetProcessHeap(), 0, c.Entries);
+    c.Cells = c.Tabs = 0;
+    int count = L.CellCount + L.TabRectCount;
+    c.Entries = count > 0 ? static_cast<ComposedEntry*>(
+                                HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(ComposedEntry) * 3 * count))
+                          : nullptr;
+    if (!c.Entries) return nullptr;
+    c.Cells = L.CellCount;
+    c.Tabs = L.TabRectCount;
+  }
+  int count = c.Cells + c.Tabs;
+  int slot = kind == PIECE_CELL ? index : c.Cells + index;
+  if ((kind == PIECE_CELL && index >= c.Cells) || (kind == PIECE_TAB && index >= c.Tabs)) return nullptr;
+  ComposedEntry* row = c.Entries + state * count;
+  ImageCache& image = c.States[state];
+  if (!image.Dc || image.Width != L.Width || image.Height != L.Height) {
+    ZeroMemory(row, sizeof(ComposedEntry) * count);
+    if (!MakeDibCache(&image, L.Width, L.Height)) {
+      FreeImageCache(&image);
+      return nullptr;
+    }
+  }
+  if (!key) key = 1;
+  ComposedEntry& e = row[slot];
+  if (e.Key == key && EqualRect(&e.Area, &area)) {
+    *cached = 1;
+    return image.Dc;
+  }
+  for (int i = 0; i < count; i++)
+    if (i != slot && row[i].Key && Overlaps(row[i].Area, area)) row[i].Key = 0;
+  e.Area = area;
+  e.Key = key;
+  return image.Dc;
 }
 
 // ---------------------------------------------------------------------------
@@ -214,6 +273,7 @@ static void DrawPiece(HDC dc, int slot, const ClassicLook& look) {
 }
 
 void BuildWindowBackground() {
+  ForgetComposedPieces();
   RenderState& r = g_App.Render;
   ComputeClassicShades(g_App.Design.Window.BG1, g_App.Design.Window.BG2, &r.Shade1, &r.Shade2);
   ImageCache c = r.Background;
@@ -239,6 +299,7 @@ static const SkinSlot* SystemButtonStateImage(int piece, int state) {
 }
 
 void BuildSystemButtonImages() {
+  ForgetComposedPieces();
   static const int kPieces[SYSBTN_COUNT] = {SLOT_CLOSEBUTTON, SLOT_PINBUTTON, SLOT_MODEBUTTON, SLOT_SEARCHBUTTON};
   RenderState& r = g_App.Render;
   ClassicLook look = CurrentClassicLook();
@@ -284,6 +345,7 @@ void BuildSystemButtonImages() {
 }
 
 void BuildTabImages() {
+  ForgetComposedPieces();
   RenderState& r = g_App.Render;
   const LayoutState& L = g_App.Layout;
   int pages = g_App.Store.PageCount < L.TabRectCount ? g_App.Store.PageCount : L.TabRectCount;
@@ -295,12 +357,28 @@ void BuildTabImages() {
   }
   ImageCache fresh = {};
   if (pages > 0 && PrepareCache(&fresh, width, pages * 3 * rowH)) {
+    // Most pages' tabs share width and colours: a row drawn once is copied
+    // (a skinned face is a nine-grid scaling, far dearer than a copy).
+    struct Drawn {
+      int Width, State, Top;
+      const DesignColors* Set;
+    } drawn[16];
+    int drawnCount = 0;
     for (int p = 0; p < pages; p++) {
       int w = L.TabRects[p].right - L.TabRects[p].left + 1;
       const PageDesign& d = g_App.Store.Pages[p].Design;
       for (int s = 0; s < 3; s++) {
         int top = (3 * p + s) * rowH;
-        DrawPartFace(fresh.Dc, RECT{0, top, w - 1, top + rowH - 1}, 0, &d.Sets[PD_TABN + s], s);
+        const DesignColors* set = &d.Sets[PD_TABN + s];
+        const Drawn* same = nullptr;
+        for (int i = 0; i < drawnCount && !same; i++)
+          if (drawn[i].Width == w && drawn[i].State == s && !memcmp(drawn[i].Set, set, sizeof *set)) same = &drawn[i];
+        if (same) {
+          BitBlt(fresh.Dc, 0, top, w, rowH, fresh.Dc, 0, same->Top, SRCCOPY);
+          continue;
+        }
+        DrawPartFace(fresh.Dc, RECT{0, top, w - 1, top + rowH - 1}, 0, set, s);
+        if (drawnCount < 16) drawn[drawnCount++] = Drawn{w, s, top, set};
       }
     }
     FreeImageCache(&r.TabFaces);
@@ -344,6 +422,7 @@ static void BuildLockMarker(ImageCache* cache) {
 }
 
 void BuildBackgroundBitmaps() {
+  ForgetComposedPieces();
   RenderState& r = g_App.Render;
   r.SharedDesign = PagesShareButtonDesign();
   BuildButtonFaces(1, &r.ButtonFaces);

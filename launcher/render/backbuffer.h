@@ -19,6 +19,40 @@ enum { SYSBTN_CLOSE, SYSBTN_PIN, SYSBTN_MODE, SYSBTN_SEARCH, SYSBTN_COUNT };
 
 const int kCaptionChars = 1024;
 
+// Buttons and tabs of a skinned window as last composed, one window-size
+// image per state, so that a repaint copies every piece that has not
+// changed instead of drawing its text again (GDI+ text is by far the
+// slowest step of a skinned repaint).
+enum { PIECE_CELL, PIECE_TAB };
+struct ComposedEntry {
+  RECT Area;   // inclusive; where the piece was composed
+  UINT64 Key;  // what it showed; 0 = nothing
+};
+struct ComposedCache {
+  ImageCache States[3];
+  ComposedEntry* Entries;  // 3 rows of Cells + Tabs
+  int Cells, Tabs;
+};
+
+// Sizes of texts measured before, by a hash of font, decoration, DPI and text.
+struct MeasuredText {
+  UINT64 Key;  // 0 = empty
+  SIZE Size;
+};
+const int kMeasuredTexts = 512;
+
+// GDI+ fonts made for decorated text, kept because making one costs more
+// than drawing with it.
+namespace Gdiplus {
+class Font;
+}
+struct TextFontEntry {
+  LOGFONTW Logfont;
+  int Dpi;
+  Gdiplus::Font* Font;
+};
+const int kTextFonts = 4;
+
 struct RenderState {
   ImageCache Background;
   ImageCache SysButtons[SYSBTN_COUNT];
@@ -27,6 +61,10 @@ struct RenderState {
   ImageCache LockedFaces;
   ImageCache LockMarker;
   ImageCache Back;  // layered mode only
+  ComposedCache Composed;
+  MeasuredText Measured[kMeasuredTexts];
+  TextFontEntry TextFonts[kTextFonts];
+  int NextTextFont;
 
   int SharedDesign;  // every page shares the button designs: one face column
   BYTE Alpha;        // constant alpha of every push
@@ -63,6 +101,14 @@ void PaintMainWindow(HWND window);
 // Gives the layout the text measurement and image refresh of the drawing
 // code, and the store its repaint calls.
 void InstallRenderOutlets();
+
+// The image to compose a piece in for the back buffer, with *cached 1 when
+// it already holds the piece as key describes it at area; null when there
+// is no such image (the caller draws straight into the back buffer).
+// Pieces of that state that area overlaps are forgotten.
+HDC ComposedPieceDc(int kind, int index, int state, const RECT& area, UINT64 key, int* cached);
+// Every composed piece is forgotten (the faces, background or layout changed).
+void ForgetComposedPieces();
 
 // 1 when every page's button designs equal page 0's in the compared fields.
 int PagesShareButtonDesign();

@@ -353,13 +353,54 @@ static float EmPixels(const Gdiplus::Font& font, int dpi) {
   }
 }
 
-static SIZE MeasureDecorated(HDC dc, HFONT font, const wchar_t* text) {
+UINT64 HashBytes(UINT64 hash, const void* data, size_t size) {
+  const BYTE* p = static_cast<const BYTE*>(data);
+  for (size_t i = 0; i < size; i++) hash = (hash ^ p[i]) * 1099511628211ull;
+  return hash;
+}
+
+UINT64 HashText(UINT64 hash, const wchar_t* text) {
+  if (!text) text = L"";
+  return HashBytes(hash, text, sizeof(wchar_t) * (lstrlenW(text) + 1));
+}
+
+// The GDI+ font of a LOGFONT at the DC's DPI, made once; null when GDI+
+// cannot make it.
+static Gdiplus::Font* TextFont(HDC dc, const LOGFONTW& lf) {
+  RenderState& r = g_App.Render;
+  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  for (TextFontEntry& e : r.TextFonts)
+    if (e.Font && e.Dpi == dpi && !memcmp(&e.Logfont, &lf, sizeof lf)) return e.Font;
+  Gdiplus::Font* font = new Gdiplus::Font(dc, &lf);  // GDI+ allocates: null on failure
+  if (!font) return nullptr;
+  if (font->GetLastStatus() != Gdiplus::Ok) {
+    delete font;
+    return nullptr;
+  }
+  TextFontEntry& e = r.TextFonts[r.NextTextFont];
+  r.NextTextFont = (r.NextTextFont + 1) % kTextFonts;
+  delete e.Font;
+  e.Logfont = lf;
+  e.Dpi = dpi;
+  e.Font = font;
+  return font;
+}
+
+void FreeTextFonts() {
+  RenderState& r = g_App.Render;
+  for (TextFontEntry& e : r.TextFonts) {
+    delete e.Font;
+    e = TextFontEntry{};
+  }
+  r.NextTextFont = 0;
+}
+
+static SIZE MeasureDecorated(HDC dc, const LOGFONTW& lf, const wchar_t* text) {
   SIZE s = {0, 0};
-  LOGFONTW lf;
-  if (!GetTextLogfont(dc, font, &lf)) return s;
   Gdiplus::Graphics g(dc);
-  Gdiplus::Font f(dc, &lf);
-  if (f.GetLastStatus() != Gdiplus::Ok) return s;
+  Gdiplus::Font* font = TextFont(dc, lf);
+  if (!font) return s;
+  const Gdiplus::Font& f = *font;
   Gdiplus::RectF box;
   const wchar_t* t = text ? text : L"";
   if (g.MeasureString(t, TextLength(t), &f, Gdiplus::RectF(0, 0, 0, 0), &box) != Gdiplus::Ok) return s;
@@ -383,7 +424,34 @@ SIZE MeasureText(int font, const DesignColors* design, const wchar_t* text) {
   HDC dc = MeasureDc(&release);
   if (!dc) return s;
   HFONT hf = fe ? fe->Font : nullptr;
-  s = NeedsDecoratedText(fe, design) ? MeasureDecorated(dc, hf, text) : MeasurePlain(dc, hf, text);
+  int decorated = NeedsDecoratedText(fe, design);
+  // The tab strip measures every page's name for several states and twice
+  // per layout; most of those ask what was just measured.
+  struct {
+    LOGFONTW Font;
+    int Decorated, Dpi;
+  } what;
+  ZeroMemory(&what, sizeof what);
+  MeasuredText* memo = nullptr;
+  UINT64 key = 0;
+  if (GetTextLogfont(dc, hf, &what.Font)) {
+    what.Decorated = decorated;
+    what.Dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    key = HashText(HashBytes(kHashStart, &what, sizeof what), text) | 1;
+    memo = &g_App.Render.Measured[key % kMeasuredTexts];
+    if (memo->Key == key) {
+      if (release) ReleaseDC(g_App.MainWnd, dc);
+      return memo->Size;
+    }
+  }
+  if (decorated)
+    s = memo ? MeasureDecorated(dc, what.Font, text) : s;
+  else
+    s = MeasurePlain(dc, hf, text);
+  if (memo) {
+    memo->Key = key;
+    memo->Size = s;
+  }
   if (release) ReleaseDC(g_App.MainWnd, dc);
   return s;
 }
@@ -428,8 +496,9 @@ void DrawDecoratedText(HDC dc, const RECT& rect, const wchar_t* text, int font, 
   LOGFONTW lf;
   if (!GetTextLogfont(dc, fe ? fe->Font : nullptr, &lf)) return;
   Gdiplus::Graphics g(dc);
-  Gdiplus::Font f(dc, &lf);
-  if (f.GetLastStatus() != Gdiplus::Ok) return;
+  Gdiplus::Font* made = TextFont(dc, lf);
+  if (!made) return;
+  const Gdiplus::Font& f = *made;
   int len = TextLength(text);
   Gdiplus::RectF layout(static_cast<float>(rect.left), static_cast<float>(rect.top),
                         static_cast<float>(rect.right - rect.left + 1), static_cast<float>(rect.bottom - rect.top + 1));

@@ -76,6 +76,13 @@ void DrawDecoratedText(HDC dc, const RECT& rect, const wchar_t* text, int font, 
 // Decorated or plain by NeedsDecoratedText.
 void DrawDesignText(HDC dc, const RECT& rect, const wchar_t* text, int font, const DesignColors* design,
                     UINT format);
+// FNV-1a, for telling by one comparison whether what a cached result was
+// made from has changed.
+const UINT64 kHashStart = 14695981039346656037ull;
+UINT64 HashBytes(UINT64 hash, const void* data, size_t size);
+UINT64 HashText(UINT64 hash, const wchar_t* text);  // null hashes as ""
+// Frees the GDI+ fonts kept for decorated text (before GDI+ shuts down).
+void FreeTextFonts();
 // The LOGFONT GDI+ builds its font from: the entry's font, else the DC's.
 int GetTextLogfont(HDC dc, HFONT font, LOGFONTW* out);
 

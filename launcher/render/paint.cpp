@@ -2,6 +2,7 @@
 
 #include "state.h"
 #include "render/backbuffer.h"
+#include "render/design.h"
 #include "render/draw.h"
 #include "render/iconcache.h"
 #include "render/layout.h"
@@ -63,6 +64,20 @@ static void CopyBackground(HDC dc, const RECT& r) {
   const ImageCache& bg = g_App.Render.Background;
   if (!bg.Dc || r.right < r.left || r.bottom < r.top) return;
   BitBlt(dc, r.left, r.top, Width(r), Height(r), bg.Dc, r.left, r.top, SRCCOPY);
+}
+
+
+// Where a piece of the back buffer is composed: its cached image when the
+// look allows one, else the target itself.
+static HDC PieceTarget(HDC dc, int kind, int index, int state, const RECT& area, UINT64 key, int* cached) {
+  *cached = 0;
+  if (!HasSkin() || dc != g_App.Render.Back.Dc) return dc;
+  HDC piece = ComposedPieceDc(kind, index, state, area, key, cached);
+  return piece ? piece : dc;
+}
+
+static void CopyPiece(HDC dc, HDC piece, const RECT& area) {
+  if (piece != dc) BitBlt(dc, area.left, area.top, Width(area), Height(area), piece, area.left, area.top, SRCCOPY);
 }
 
 // ---------------------------------------------------------------------------
@@ -167,18 +182,30 @@ void DrawTab(HDC given, int page, int state, int copyBackground) {
   RECT shown = {tab.left, tab.top, tab.right + 1, tab.bottom + 1};
   RECT clipRect;
   if (IntersectRect(&clipRect, &shown, &inner)) {
-    // Clip to the tab inside the strip, on top of any clip the DC has.
-    HRGN saved = CreateRectRgn(0, 0, 0, 0);
-    int hadClip = saved ? GetClipRgn(dc, saved) : 0;
-    IntersectClipRect(dc, clipRect.left, clipRect.top, clipRect.right, clipRect.bottom);
-    if (copyBackground) CopyBackground(dc, tab);
-    int rowH = S(CurrentViewDesign()->TabSizeY);
-    BlitSkinPiece(dc, tab.left, tab.top, Width(tab), Height(tab), faces.Dc, 0, (state + 3 * page) * rowH,
-                  Width(tab), rowH, 1);
     const PageInfo& p = g_App.Store.Pages[page];
-    DrawTabText(dc, tab, p.Name, &p.Design.Sets[PD_TABN + state], state);
-    SelectClipRgn(dc, hadClip == 1 ? saved : nullptr);
-    if (saved) DeleteObject(saved);
+    const DesignColors* set = &p.Design.Sets[PD_TABN + state];
+    const FontEntry* fonts = CurrentViewDesign()->Fonts;
+    RECT area = {clipRect.left, clipRect.top, clipRect.right - 1, clipRect.bottom - 1};
+    UINT64 key = HashBytes(kHashStart, &tab, sizeof tab);
+    key = HashBytes(key, set, sizeof *set);
+    key = HashBytes(key, &fonts[state == 2 ? FONT_TABA : FONT_TABB].Font, sizeof(HFONT));
+    key = HashText(key, p.Name);
+    int cached = 0;
+    HDC target = copyBackground ? PieceTarget(dc, PIECE_TAB, page, state, area, key, &cached) : dc;
+    if (!cached) {
+      // Clip to the tab inside the strip, on top of any clip the DC has.
+      HRGN saved = CreateRectRgn(0, 0, 0, 0);
+      int hadClip = saved ? GetClipRgn(target, saved) : 0;
+      IntersectClipRect(target, clipRect.left, clipRect.top, clipRect.right, clipRect.bottom);
+      if (copyBackground) CopyBackground(target, tab);
+      int rowH = S(CurrentViewDesign()->TabSizeY);
+      BlitSkinPiece(target, tab.left, tab.top, Width(tab), Height(tab), faces.Dc, 0, (state + 3 * page) * rowH,
+                    Width(tab), rowH, 1);
+      DrawTabText(target, tab, p.Name, set, state);
+      SelectClipRgn(target, hadClip == 1 ? saved : nullptr);
+      if (saved) DeleteObject(saved);
+    }
+    CopyPiece(dc, target, area);
   }
   ReleaseTarget(dc, release);
 }
@@ -233,32 +260,20 @@ ButtonInfo* ShownButton(ButtonInfo* b) {
   return shown ? shown : b;
 }
 
-void DrawButton(HDC given, int cell, int state, int copyBackground, int push) {
+// Composes one cell into dc: background under it (when asked), lock marker,
+// face, icon and text.
+static void ComposeButton(HDC dc, int cell, int state, int copyBackground, const RECT& under, ButtonInfo* item,
+                          ButtonInfo* shown, int iconMode) {
   const LayoutState& L = g_App.Layout;
   const RenderState& R = g_App.Render;
-  if (cell < 0 || cell >= L.CellCount || !L.CellRects || state < 0 || state > 2 || !R.ButtonFaces.Dc) return;
-  bool release;
-  HDC dc = AcquireTarget(given, &release);
-  if (!dc) return;
   const RECT& r = L.CellRects[cell];
   const ViewModeDesign* v = CurrentViewDesign();
-  ButtonInfo* item = CellItem(cell);
   int page = item && IsPageList(item->List) ? item->List : CurrentPage();
   int column = R.SharedDesign ? 0 : page;
   int w = S(v->ButtonSizeX), h = S(v->ButtonSizeY);
   const int zOrder = g_App.Skin.LockMarkerOrder;
 
-  if (copyBackground) {
-    RECT under = r;
-    if (R.LockMarker.Dc) {
-      const int* off = g_App.Skin.Slots[SLOT_LOCKMARKER].Offset;
-      under.left += S(off[EDGE_LEFT]);
-      under.top += S(off[EDGE_TOP]);
-      under.right += S(off[EDGE_RIGHT]);
-      under.bottom += S(off[EDGE_BOTTOM]);
-    }
-    CopyBackground(dc, under);
-  }
+  if (copyBackground) CopyBackground(dc, under);
   HDC faces = R.ButtonFaces.Dc;
   bool locked = item && (item->Type & ITEM_LOCKED);
   if (locked) {
@@ -268,12 +283,7 @@ void DrawButton(HDC given, int cell, int state, int copyBackground, int push) {
   BlitSkinPiece(dc, r.left, r.top, w, h, faces, column * w, state * h, w, h, 1);
   if (item) {
     if (zOrder == 1) DrawLockMarker(dc, r.left, r.top, w, h, cell);
-    ButtonInfo* shown = ShownButton(item);
-    int vm = (g_App.Settings.Status & STATUS_VIEWMODE2) ? 1 : 0;
-    // One icon serves both view modes while they take icons of one size.
-    int iconMode = g_App.Design.ViewMode[0].IconSizeGet == g_App.Design.ViewMode[1].IconSizeGet ? 0 : vm;
     POINT at;
-    MakeCachedIcons(shown, iconMode);
     DrawButtonIcon(dc, r, &at, shown->Icon[iconMode], state, &shown->Overlay[iconMode], 0);
     if (v->Flag & 0x10) {
       int textPage = IsPageList(item->List) ? item->List : CurrentPage();
@@ -283,6 +293,76 @@ void DrawButton(HDC given, int cell, int state, int copyBackground, int push) {
     }
   }
   if (zOrder == 0) DrawLockMarker(dc, r.left, r.top, w, h, cell);
+}
+
+// Everything ComposeButton's picture of a cell depends on besides the
+// cached faces and background.
+static UINT64 ButtonKey(ButtonInfo* item, ButtonInfo* shown, int iconMode) {
+  const ViewModeDesign* v = CurrentViewDesign();
+  int page = item && IsPageList(item->List) ? item->List : CurrentPage();
+  struct {
+    const void* Item;
+    const void* Shown;
+    HICON Icon;
+    OverlaySetting Overlay;
+    HFONT Font;
+    UINT Type, Flag;
+    int Page, MarkerOrder;
+  } k;
+  ZeroMemory(&k, sizeof k);
+  k.Item = item;
+  k.Shown = shown;
+  k.Font = v->Fonts[FONT_BUTTON].Font;
+  k.Flag = v->Flag;
+  k.Page = page;
+  k.MarkerOrder = g_App.Skin.LockMarkerOrder;
+  if (item) {
+    k.Icon = shown->Icon[iconMode];
+    k.Overlay = shown->Overlay[iconMode];
+    k.Type = item->Type;
+  }
+  UINT64 key = HashBytes(kHashStart, &k, sizeof k);
+  if (page >= 0 && page < g_App.Store.PageCount)
+    key = HashBytes(key, &g_App.Store.Pages[page].Design, sizeof(PageDesign));
+  return item ? HashText(key, shown->Name) : key;
+}
+
+void DrawButton(HDC given, int cell, int state, int copyBackground, int push) {
+  const LayoutState& L = g_App.Layout;
+  const RenderState& R = g_App.Render;
+  if (cell < 0 || cell >= L.CellCount || !L.CellRects || state < 0 || state > 2 || !R.ButtonFaces.Dc) return;
+  bool release;
+  HDC dc = AcquireTarget(given, &release);
+  if (!dc) return;
+  RECT under = L.CellRects[cell];
+  if (R.LockMarker.Dc) {
+    const int* off = g_App.Skin.Slots[SLOT_LOCKMARKER].Offset;
+    under.left += S(off[EDGE_LEFT]);
+    under.top += S(off[EDGE_TOP]);
+    under.right += S(off[EDGE_RIGHT]);
+    under.bottom += S(off[EDGE_BOTTOM]);
+  }
+  ButtonInfo* item = CellItem(cell);
+  ButtonInfo* shown = nullptr;
+  int iconMode = 0;
+  if (item) {
+    shown = ShownButton(item);
+    int vm = (g_App.Settings.Status & STATUS_VIEWMODE2) ? 1 : 0;
+    // One icon serves both view modes while they take icons of one size.
+    iconMode = g_App.Design.ViewMode[0].IconSizeGet == g_App.Design.ViewMode[1].IconSizeGet ? 0 : vm;
+    MakeCachedIcons(shown, iconMode);
+  }
+  int cached = 0;
+  HDC target = copyBackground ? PieceTarget(dc, PIECE_CELL, cell, state, under, ButtonKey(item, shown, iconMode),
+                                            &cached)
+                              : dc;
+  if (!cached) {
+    // A composed piece holds nothing beyond its area.
+    if (target != dc) IntersectClipRect(target, under.left, under.top, under.right + 1, under.bottom + 1);
+    ComposeButton(target, cell, state, copyBackground, under, item, shown, iconMode);
+    if (target != dc) SelectClipRgn(target, nullptr);
+  }
+  CopyPiece(dc, target, under);
   ReleaseTarget(dc, release);
   if (push) PushBackBuffer();
 }

@@ -618,6 +618,35 @@ TEST_F(DrawTest, MeasuredTextGrowsWithItsLengthInBothPaths) {
   g_App.Render.Back.Dc = nullptr;
 }
 
+// Sizes are remembered between calls; a font made anew (perhaps under the
+// handle of the one it replaces) or another decoration is measured afresh.
+TEST_F(DrawTest, MeasuredTextFollowsTheFontItIsMeasuredIn) {
+  MakeFonts();
+  Canvas back(10, 10);
+  g_App.Render.Back.Dc = back.Dc;
+  DesignColors d = {};
+  d.ShadowAlpha = 255;
+  FontEntry& f = g_App.Design.ViewMode[0].Fonts[FONT_BUTTON];
+  for (UINT flag : {0u, static_cast<UINT>(DCF_OUTLINE)}) {
+    SCOPED_TRACE(flag);
+    d.Flag = flag;
+    f.Size = 9;
+    DeleteObject(f.Font);
+    f.Font = CreateFontForDpi(&f, 96);
+    SIZE small = MeasureText(FONT_BUTTON, &d, L"Page");
+    EXPECT_EQ(MeasureText(FONT_BUTTON, &d, L"Page").cx, small.cx);
+    f.Size = 27;
+    DeleteObject(f.Font);
+    f.Font = CreateFontForDpi(&f, 96);
+    SIZE large = MeasureText(FONT_BUTTON, &d, L"Page");
+    EXPECT_GT(large.cx, small.cx * 2);
+    EXPECT_GT(large.cy, small.cy * 2);
+    EXPECT_LT(MeasureText(FONT_BUTTON, &d, L"Pa").cx, large.cx);
+  }
+  FreeTextFonts();
+  g_App.Render.Back.Dc = nullptr;
+}
+
 // ---------------------------------------------------------------------------
 // Icons
 

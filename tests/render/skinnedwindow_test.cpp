@@ -364,6 +364,59 @@ TEST_F(SkinnedWindowTest, MissingStateImagesAndButtons) {
   }
 }
 
+// A repaint copies the pieces it composed before; whatever changed since
+// must show exactly as a repaint from nothing draws it.
+HICON SolidIcon(DWORD argb) {
+  BITMAPINFO bi = {};
+  bi.bmiHeader = DibHeader(32, 32, 32);
+  void* bits = nullptr;
+  HBITMAP color = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  for (int i = 0; i < 32 * 32; i++) static_cast<DWORD*>(bits)[i] = argb;
+  HBITMAP mask = CreateBitmap(32, 32, 1, 1, nullptr);
+  ICONINFO ii = {TRUE, 0, 0, mask, color};
+  HICON icon = CreateIconIndirect(&ii);
+  DeleteObject(color);
+  DeleteObject(mask);
+  return icon;
+}
+
+TEST_F(SkinnedWindowTest, RepaintsShowWhatChangedSinceTheLast) {
+  for (const Kind& k : kKinds) {
+    ASSERT_TRUE(Build(k, RenderScene{2, 3})) << k.Name;
+    struct Case {
+      const char* What;
+      void (*Act)();
+      bool Changes;  // the window looks different afterwards
+    } cases[] = {
+        {"button renamed", [] { g_App.Store.Grid[0].Button->Name = StoreDupString(L"Renamed at last"); }, true},
+        {"tab renamed", [] { g_App.Store.Pages[1].Name = StoreDupString(L"Other"); }, true},
+        {"new icon", [] { g_App.Store.Grid[1].Button->Icon[0] = SolidIcon(0xFF00FF00); }, true},
+        {"another icon", [] { g_App.Store.Grid[1].Button->Icon[0] = SolidIcon(0xFF0000FF); }, true},
+        {"hovered", [] { SetHoverButton(1, 0); }, true},
+        {"hover left", [] { SetHoverButton(-1, 0); }, true},
+        {"tab hovered", [] { SetHoverTab(1); }, true},
+        {"tab hover left", [] { SetHoverTab(-1); }, true},
+        {"button locked", [] { g_App.Store.Grid[2].Button->Type |= ITEM_LOCKED; }, true},
+        {"nothing", [] {}, false},
+    };
+    const int all = RP_FRAME | RP_TABS | RP_BUTTONS | RP_PUSH;
+    RepaintMainWindow(all);
+    Frame before;
+    for (const Case& c : cases) {
+      c.Act();
+      RepaintMainWindow(all);
+      Frame cached;
+      ForgetComposedPieces();
+      RepaintMainWindow(all);
+      Frame fresh;
+      ASSERT_EQ(cached.Bits.size(), fresh.Bits.size());
+      EXPECT_TRUE(cached.Bits == fresh.Bits) << k.Name << ": " << c.What;
+      EXPECT_EQ(cached.Bits != before.Bits, c.Changes) << k.Name << ": " << c.What;
+      before = fresh;
+    }
+  }
+}
+
 // The same skin read from its folder and from its archive draws the same.
 TEST_F(SkinnedWindowTest, FolderAndZipDrawTheSame) {
   for (const Kind& k : kKinds) {
