@@ -650,41 +650,13 @@ TEST_F(DrawTest, MeasuredTextFollowsTheFontItIsMeasuredIn) {
 // ---------------------------------------------------------------------------
 // Icons
 
-// A size x size 32-bit icon of one colour and alpha.
-HICON MakeIcon(int size, COLORREF rgb, BYTE alpha) {
-  BITMAPV5HEADER bi = {};
-  bi.bV5Size = sizeof bi;
-  bi.bV5Width = size;
-  bi.bV5Height = -size;
-  bi.bV5Planes = 1;
-  bi.bV5BitCount = 32;
-  bi.bV5Compression = BI_BITFIELDS;
-  bi.bV5RedMask = 0xFF0000;
-  bi.bV5GreenMask = 0xFF00;
-  bi.bV5BlueMask = 0xFF;
-  bi.bV5AlphaMask = 0xFF000000;
-  void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HBITMAP color = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
-  ReleaseDC(nullptr, screen);
-  DWORD* p = static_cast<DWORD*>(bits);
-  for (int i = 0; i < size * size; i++)
-    p[i] = (static_cast<DWORD>(alpha) << 24) | (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
-  HBITMAP mask = CreateBitmap(size, size, 1, 1, nullptr);
-  ICONINFO ii = {TRUE, 0, 0, mask, color};
-  HICON icon = CreateIconIndirect(&ii);
-  DeleteObject(color);
-  DeleteObject(mask);
-  return icon;
-}
-
 TEST_F(DrawTest, PartialAlphaIsFoundOnlyBetweenOneAnd254) {
   struct Case {
     BYTE alpha;
     int partial;
   } cases[] = {{255, 0}, {0, 0}, {128, 1}, {1, 1}, {254, 1}};
   for (const Case& c : cases) {
-    HICON icon = MakeIcon(16, kRed, c.alpha);
+    HICON icon = MakeSolidIcon(16, kRed, c.alpha);
     ASSERT_TRUE(icon);
     EXPECT_EQ(IconHasPartialAlpha(icon), c.partial) << int(c.alpha);
     DestroyIcon(icon);
@@ -720,7 +692,7 @@ TEST_F(DrawTest, ButtonIconIsPlacedByTheDesignAndDpi) {
 }
 
 TEST_F(DrawTest, ButtonIconIsDrawnAtItsSizeShiftedWhenDownWithItsOverlay) {
-  HICON icon = MakeIcon(32, kRed, 255), mark = MakeIcon(16, kBlue, 255);
+  HICON icon = MakeSolidIcon(32, kRed, 255), mark = MakeSolidIcon(16, kBlue, 255);
   ASSERT_TRUE(icon && mark);
   const RECT cell = {0, 0, 57, 57};
   {

@@ -283,16 +283,7 @@ TEST_F(SkinnedWindowTest, LockedButtonsAndTheMarkerOrder) {
     EXPECT_TRUE(g_App.Render.LockMarker.Dc);
     ButtonInfo* locked = g_App.Store.Grid[9].Button;
     ASSERT_TRUE(locked && (locked->Type & ITEM_LOCKED));
-    BITMAPINFO bi = {};
-    bi.bmiHeader = DibHeader(32, 32, 32);
-    void* bits = nullptr;
-    HBITMAP color = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    for (int i = 0; i < 32 * 32; i++) static_cast<DWORD*>(bits)[i] = 0xFFFF0000;
-    HBITMAP mask = CreateBitmap(32, 32, 1, 1, nullptr);
-    ICONINFO ii = {TRUE, 0, 0, mask, color};
-    locked->Icon[0] = CreateIconIndirect(&ii);
-    DeleteObject(color);
-    DeleteObject(mask);
+    locked->Icon[0] = MakeSolidIcon(32, red, 255);
     ASSERT_TRUE(locked->Icon[0]);
     for (const Case& c : cases) {
       g_App.Skin.LockMarkerOrder = c.Order;
@@ -366,20 +357,6 @@ TEST_F(SkinnedWindowTest, MissingStateImagesAndButtons) {
 
 // A repaint copies the pieces it composed before; whatever changed since
 // must show exactly as a repaint from nothing draws it.
-HICON SolidIcon(DWORD argb) {
-  BITMAPINFO bi = {};
-  bi.bmiHeader = DibHeader(32, 32, 32);
-  void* bits = nullptr;
-  HBITMAP color = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  for (int i = 0; i < 32 * 32; i++) static_cast<DWORD*>(bits)[i] = argb;
-  HBITMAP mask = CreateBitmap(32, 32, 1, 1, nullptr);
-  ICONINFO ii = {TRUE, 0, 0, mask, color};
-  HICON icon = CreateIconIndirect(&ii);
-  DeleteObject(color);
-  DeleteObject(mask);
-  return icon;
-}
-
 TEST_F(SkinnedWindowTest, RepaintsShowWhatChangedSinceTheLast) {
   for (const Kind& k : kKinds) {
     ASSERT_TRUE(Build(k, RenderScene{2, 3})) << k.Name;
@@ -390,8 +367,8 @@ TEST_F(SkinnedWindowTest, RepaintsShowWhatChangedSinceTheLast) {
     } cases[] = {
         {"button renamed", [] { g_App.Store.Grid[0].Button->Name = StoreDupString(L"Renamed at last"); }, true},
         {"tab renamed", [] { g_App.Store.Pages[1].Name = StoreDupString(L"Other"); }, true},
-        {"new icon", [] { g_App.Store.Grid[1].Button->Icon[0] = SolidIcon(0xFF00FF00); }, true},
-        {"another icon", [] { g_App.Store.Grid[1].Button->Icon[0] = SolidIcon(0xFF0000FF); }, true},
+        {"new icon", [] { g_App.Store.Grid[1].Button->Icon[0] = MakeSolidIcon(32, RGB(0, 255, 0), 255); }, true},
+        {"another icon", [] { g_App.Store.Grid[1].Button->Icon[0] = MakeSolidIcon(32, RGB(0, 0, 255), 255); }, true},
         {"hovered", [] { SetHoverButton(1, 0); }, true},
         {"hover left", [] { SetHoverButton(-1, 0); }, true},
         {"tab hovered", [] { SetHoverTab(1); }, true},

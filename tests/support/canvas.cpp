@@ -114,3 +114,31 @@ std::string Hex(COLORREF c) {
   snprintf(b, sizeof b, "0x%06lX", static_cast<unsigned long>(c));
   return b;
 }
+
+// A size x size 32-bit icon of one colour and alpha.
+HICON MakeSolidIcon(int size, COLORREF rgb, BYTE alpha) {
+  BITMAPV5HEADER bi = {};
+  bi.bV5Size = sizeof bi;
+  bi.bV5Width = size;
+  bi.bV5Height = -size;
+  bi.bV5Planes = 1;
+  bi.bV5BitCount = 32;
+  bi.bV5Compression = BI_BITFIELDS;
+  bi.bV5RedMask = 0xFF0000;
+  bi.bV5GreenMask = 0xFF00;
+  bi.bV5BlueMask = 0xFF;
+  bi.bV5AlphaMask = 0xFF000000;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HBITMAP color = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
+  ReleaseDC(nullptr, screen);
+  DWORD* p = static_cast<DWORD*>(bits);
+  for (int i = 0; i < size * size; i++)
+    p[i] = (static_cast<DWORD>(alpha) << 24) | (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+  HBITMAP mask = CreateBitmap(size, size, 1, 1, nullptr);
+  ICONINFO ii = {TRUE, 0, 0, mask, color};
+  HICON icon = CreateIconIndirect(&ii);
+  DeleteObject(color);
+  DeleteObject(mask);
+  return icon;
+}

@@ -32,6 +32,9 @@ struct Canvas {
   int CountNear(COLORREF color, int tolerance) const;
 };
 
+// A size x size 32-bit icon of one colour and alpha (the caller destroys it).
+HICON MakeSolidIcon(int size, COLORREF rgb, BYTE alpha);
+
 void EnsureGdiplus();
 // "0xBBGGRR" for readable failures.
 std::string Hex(COLORREF c);
