@@ -6,13 +6,15 @@
 #                SKIN=Basalt.zip (the archive), SKIN= for the classic look
 #   make test  - install what is missing, build both architectures, run every test
 #   make dist  - stage the program folders in dist/x64 and dist/x86
+#   make fuzz  - a long fuzzing run of every reader (INPUTS per reader,
+#                SEED, READER=png for one reader)
 SHELL := /bin/bash
 ROOT := $(abspath .)
 BUILD ?= $(ROOT)/build
 JOBS ?= $(shell nproc)
 export VANTREL_WINEPREFIX ?= $(BUILD)/wineprefix
 
-.PHONY: all packages deps build build-x64 build-x86 test test-x64 check-x86 run dist clean
+.PHONY: all packages deps build build-x64 build-x86 test test-x64 check-x86 run dist fuzz clean
 
 all: build
 
@@ -53,6 +55,13 @@ check-x86: build-x86
 
 test: build test-x64 check-x86
 	@tools/check-binaries.sh $(BUILD)/x64 x64
+
+INPUTS ?= 200000
+SEED ?= $(shell date +%s)
+fuzz: build-x64
+	@set -o pipefail; cd $(BUILD)/x64 && xvfb-run -a -s "-screen 0 1280x1024x24" $(ROOT)/tools/wine-run.sh ./fuzz.exe \
+	  /inputs:$(INPUTS) /seed:$(SEED) /seconds:86400 $(if $(READER),/only:$(READER)) \
+	  /corpus:Z:$(ROOT)/tests/fuzz/corpus /out:Z:$(BUILD)/x64/fuzz-found | tr -d '\r'
 
 dist: build
 	@tools/stage-dist.sh $(BUILD)/x64 $(ROOT)/dist/x64
