@@ -122,7 +122,11 @@ int CheckZipPassword(const char* password, ZipEntry* entry) {
     UpdateKeys(header[i]);
   }
   // Writers that stream (data descriptor) know only the time when the header is made.
-  uint8_t check = (entry->flags & ZIPFLAG_DESCRIPTOR) ? (uint8_t)(entry->dosTime >> 8) : (uint8_t)(entry->crc32 >> 24);
+  // Taken from the entry's central record; without one, from its local header.
+  uint16_t flags = g_Sfx.CentralMatched ? g_Sfx.Central.flags : entry->flags;
+  uint16_t time = g_Sfx.CentralMatched ? g_Sfx.Central.dosTime : entry->dosTime;
+  uint32_t crc = g_Sfx.CentralMatched ? g_Sfx.Central.crc32 : entry->crc32;
+  uint8_t check = (flags & ZIPFLAG_DESCRIPTOR) ? (uint8_t)(time >> 8) : (uint8_t)(crc >> 24);
   if (header[11] != check && entry->crc32 != 0 && entry->compressedSize != 0) {
     g_Sfx.DecryptOn = false;
     ArchiveSeek(start);

@@ -81,6 +81,7 @@ struct SfxState {
   int64_t NextCentral;  // 0 = no central directory known
   int64_t Shift;        // added to stored offsets: bytes in front of the zip
   ZipCentralRecord Central;
+  bool CentralMatched;  // Central belongs to the current entry
 
   // Decryption of the current entry.
   bool DecryptOn;

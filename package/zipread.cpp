@@ -248,6 +248,7 @@ static int ReadCentralRecord(ZipEntry* entry, uint8_t* scratch) {
 }
 
 int DecodeEntryName(ZipEntry* entry, uint8_t* scratch) {
+  g_Sfx.CentralMatched = false;
   if (g_Sfx.NextCentral == 0) {
     size_t n = strlen(entry->rawName);
     if (n > 0 && (entry->rawName[n - 1] == '/' || entry->rawName[n - 1] == '\\')) return FILE_ATTRIBUTE_DIRECTORY;
@@ -271,6 +272,7 @@ int DecodeEntryName(ZipEntry* entry, uint8_t* scratch) {
     }
   }
   const ZipCentralRecord& c = g_Sfx.Central;
+  g_Sfx.CentralMatched = true;
   if (entry->rawName[0] && !entry->wideName[0]) DecodeRawName(entry);
   if (entry->extraLength == 0) entry->extraLength = c.extraLength;
   // Behind a data descriptor the local values are placeholders (a writer to
