@@ -104,7 +104,8 @@ static int InflateLoop(uint64_t compressedSize, uint8_t* buffer) {
 }
 
 void InflateEntry(uint64_t compressedSize, uint8_t* buffer) {
-  if (!InflateLoop(compressedSize, buffer) && g_Sfx.OutputFault == ENTRY_OK) g_Sfx.OutputFault = ENTRY_DATA;
+  if (!InflateLoop(compressedSize, buffer) && g_Sfx.OutputFault == ENTRY_OK && g_Sfx.ExtractAbortCode == ABORT_NONE)
+    g_Sfx.OutputFault = ENTRY_DATA;
 }
 
 int ExtractEntry(const ZipEntry* entry, HANDLE file, uint8_t* buffer) {
@@ -117,7 +118,8 @@ int ExtractEntry(const ZipEntry* entry, HANDLE file, uint8_t* buffer) {
       InflateEntry(entry->compressedSize, buffer);
       break;
     case ZIPMETHOD_DEFLATE64:
-      if (InflateDeflate64Entry(entry->compressedSize) != 0 && g_Sfx.OutputFault == ENTRY_OK)
+      if (InflateDeflate64Entry(entry->compressedSize) != INFLATE_OK && g_Sfx.OutputFault == ENTRY_OK &&
+          g_Sfx.ExtractAbortCode == ABORT_NONE)
         g_Sfx.OutputFault = ENTRY_DATA;
       break;
     default:

@@ -334,26 +334,74 @@ TEST(EntryPipeline, Crc32OfKnownData) {
   EXPECT_EQ(0u, UpdateCrc32(0, "", 0));
 }
 
-TEST(EntryPipeline, CancelStopsWritingAtTheNextBlock) {
-  HANDLE file = CreateFileW(PackageFixture("iz_store.zip").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file);
-  g_Sfx.ExtractAbortCode = ABORT_NONE;
-  AttachArchive(file);
-  ASSERT_GT(OpenZipArchive(ArchiveSize()), 0);
-  static uint8_t window[1024], buffer[kWorkBufferBytes];
-  static ZipEntry entry;
-  ASSERT_TRUE(FindNextLocalHeader(&entry, window));
-  TempDir out;
-  HANDLE o = CreateFileW(out.File(L"x").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  BeginEntryOutput(o, entry.uncompressedSize);
-  g_Sfx.ExtractAbortCode = ABORT_CANCELLED;
-  CopyStoredEntry(entry.compressedSize, buffer);
-  EXPECT_EQ(0u, g_Sfx.OutputWritten);
-  g_Sfx.ExtractAbortCode = ABORT_NONE;
-  CloseHandle(o);
-  DetachArchive();
-  CloseHandle(file);
+TEST(EntryPipeline, CancelStopsEveryMethodBeforeItsNextWrite) {
+  for (const char* archive : {"iz_store.zip", "iz_deflate.zip", "7z_deflate64.zip"}) {
+    HANDLE file = CreateFileW(PackageFixture(archive).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    g_Sfx.ExtractAbortCode = ABORT_NONE;
+    AttachArchive(file);
+    ASSERT_GT(OpenZipArchive(ArchiveSize()), 0);
+    static uint8_t window[1024], buffer[kWorkBufferBytes];
+    static ZipEntry entry;
+    do {
+      ASSERT_TRUE(FindNextLocalHeader(&entry, window)) << archive;
+    } while (entry.uncompressedSize == 0 && ArchiveSeek(entry.dataPosition + (int64_t)entry.storedSize));
+    TempDir out;
+    HANDLE o = CreateFileW(out.File(L"x").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    g_Sfx.ExtractAbortCode = ABORT_CANCELLED;
+    EXPECT_EQ(ENTRY_ABORTED, ExtractEntry(&entry, o, buffer)) << archive;
+    EXPECT_EQ(0u, g_Sfx.OutputWritten) << archive;
+    g_Sfx.ExtractAbortCode = ABORT_NONE;
+    CloseHandle(o);
+    DetachArchive();
+    CloseHandle(file);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ZipReader, Zip64EndRecordIsFollowedFromTheLocator) {
+  std::string zip = ReadFileBytes(PackageFixture("iz_zip64.zip"));
+  size_t end = zip.rfind("PK\x05\x06");
+  ASSERT_EQ(0, zip.compare(end - 20, 4, "PK\x06\x07"));
+  std::string marker = zip;
+  memset(&marker[end + 12], 0xFF, 8);  // size and offset only in the Zip64 record
+  std::string noRecord = marker;
+  noRecord[end - 20 - 56] = 'X';  // locator names a record that is not there
+  struct Case {
+    const char* What;
+    std::string Bytes;
+    bool Opens;
+  } cases[] = {
+      {"as written", zip, true},
+      {"end record with markers", marker, true},
+      {"behind 5000 bytes", std::string(5000, 's') + marker, true},
+      {"no Zip64 end record", noRecord, false},
+  };
+  for (const Case& c : cases) {
+    PatchedArchive a(c.Bytes);
+    ArchiveRun run = ExtractArchive(a.Path);
+    EXPECT_EQ(c.Opens, run.Opened > 0) << c.What;
+    if (!c.Opens) continue;
+    ASSERT_TRUE(run.Find("random.bin")) << c.What;
+    EXPECT_EQ(SourceFile("random.bin"), run.Find("random.bin")->Data) << c.What;
+  }
+}
+
+TEST(ZipReader, StrongEncryptionIsRefusedWithTheArchiveMessage) {
+  BuildEntry e;
+  e.Name = "secret";
+  e.Data = "x";
+  e.Flags = 0x3341;  // encrypted, strong encryption, high byte 0x33
+  PatchedArchive a(BuildZip({e}));
+  ArchiveRun run = ExtractArchive(a.Path);
+  EXPECT_GT(run.Opened, 0);
+  EXPECT_TRUE(run.Entries.empty());
+  EXPECT_EQ(ABORT_ERROR, g_Sfx.ExtractAbortCode);
+  EXPECT_EQ(kNotSupportedString, g_Sfx.LastErrorString);
 }
 
 }  // namespace
