@@ -4,8 +4,6 @@
 
 #include "package/sfxstate.h"
 
-SfxState g_Sfx;
-
 int AttachArchive(HANDLE file) {
   ArchiveStream& s = g_Sfx.Archive;
   s.File = nullptr;
