@@ -15,33 +15,49 @@ static inline void StoreBe32(uint8_t* p, uint32_t v) {
   p[3] = (uint8_t)v;
 }
 
-static void Sha1Block(uint32_t state[5], const uint8_t* block) {
-  uint32_t w[80];
-  for (int i = 0; i < 16; i++) w[i] = LoadBe32(block + 4 * i);
-  for (int i = 16; i < 80; i++) w[i] = Rol(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
-  uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
-  for (int i = 0; i < 80; i++) {
-    uint32_t f, k;
-    if (i < 20) {
-      f = (b & c) | (~b & d);
-      k = 0x5A827999;
-    } else if (i < 40) {
-      f = b ^ c ^ d;
-      k = 0x6ED9EBA1;
-    } else if (i < 60) {
-      f = (b & c) | (b & d) | (c & d);
-      k = 0x8F1BBCDC;
-    } else {
-      f = b ^ c ^ d;
-      k = 0xCA62C1D6;
-    }
-    uint32_t t = Rol(a, 5) + f + e + k + w[i];
-    e = d;
-    d = c;
-    c = Rol(b, 30);
-    b = a;
-    a = t;
+// Rounds unrolled over a 16-word circular schedule: the variables rotate
+// through the macro arguments instead of being moved every round.
+#define SHA1_W(i) (w[(i) & 15] = Rol(w[((i) + 13) & 15] ^ w[((i) + 8) & 15] ^ w[((i) + 2) & 15] ^ w[(i) & 15], 1))
+#define SHA1_F1(b, c, d) ((d) ^ ((b) & ((c) ^ (d))))
+#define SHA1_F2(b, c, d) ((b) ^ (c) ^ (d))
+#define SHA1_F3(b, c, d) (((b) & (c)) | ((d) & ((b) | (c))))
+#define SHA1_STEP(a, b, c, d, e, f, k, x) \
+  {                                      \
+    e += Rol(a, 5) + f(b, c, d) + (k) + (x); \
+    b = Rol(b, 30);                      \
   }
+#define SHA1_FIVE(i, f, k, X)                   \
+  SHA1_STEP(a, b, c, d, e, f, k, X((i) + 0))    \
+  SHA1_STEP(e, a, b, c, d, f, k, X((i) + 1))    \
+  SHA1_STEP(d, e, a, b, c, f, k, X((i) + 2))    \
+  SHA1_STEP(c, d, e, a, b, f, k, X((i) + 3))    \
+  SHA1_STEP(b, c, d, e, a, f, k, X((i) + 4))
+#define SHA1_W0(i) (w[i])
+
+static void Sha1Block(uint32_t state[5], const uint8_t* block) {
+  uint32_t w[16];
+  for (int i = 0; i < 16; i++) w[i] = LoadBe32(block + 4 * i);
+  uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
+  SHA1_FIVE(0, SHA1_F1, 0x5A827999, SHA1_W0)
+  SHA1_FIVE(5, SHA1_F1, 0x5A827999, SHA1_W0)
+  SHA1_FIVE(10, SHA1_F1, 0x5A827999, SHA1_W0)
+  SHA1_STEP(a, b, c, d, e, SHA1_F1, 0x5A827999, w[15])
+  SHA1_STEP(e, a, b, c, d, SHA1_F1, 0x5A827999, SHA1_W(16))
+  SHA1_STEP(d, e, a, b, c, SHA1_F1, 0x5A827999, SHA1_W(17))
+  SHA1_STEP(c, d, e, a, b, SHA1_F1, 0x5A827999, SHA1_W(18))
+  SHA1_STEP(b, c, d, e, a, SHA1_F1, 0x5A827999, SHA1_W(19))
+  SHA1_FIVE(20, SHA1_F2, 0x6ED9EBA1, SHA1_W)
+  SHA1_FIVE(25, SHA1_F2, 0x6ED9EBA1, SHA1_W)
+  SHA1_FIVE(30, SHA1_F2, 0x6ED9EBA1, SHA1_W)
+  SHA1_FIVE(35, SHA1_F2, 0x6ED9EBA1, SHA1_W)
+  SHA1_FIVE(40, SHA1_F3, 0x8F1BBCDC, SHA1_W)
+  SHA1_FIVE(45, SHA1_F3, 0x8F1BBCDC, SHA1_W)
+  SHA1_FIVE(50, SHA1_F3, 0x8F1BBCDC, SHA1_W)
+  SHA1_FIVE(55, SHA1_F3, 0x8F1BBCDC, SHA1_W)
+  SHA1_FIVE(60, SHA1_F2, 0xCA62C1D6, SHA1_W)
+  SHA1_FIVE(65, SHA1_F2, 0xCA62C1D6, SHA1_W)
+  SHA1_FIVE(70, SHA1_F2, 0xCA62C1D6, SHA1_W)
+  SHA1_FIVE(75, SHA1_F2, 0xCA62C1D6, SHA1_W)
   state[0] += a;
   state[1] += b;
   state[2] += c;

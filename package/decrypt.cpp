@@ -54,14 +54,26 @@ int DeriveAesKeys(uint32_t strength, const char* password, size_t length, const 
 void DecryptAesData(uint8_t* data, size_t count) {
   AesState& a = g_Sfx.AesCtx;
   HmacSha1Data(&a.Hmac, data, count);
-  for (size_t i = 0; i < count; i++) {
+  size_t i = 0;
+  while (i < count) {
     if (a.Position == 16) {
       for (int j = 0; j < 8 && ++a.Counter[j] == 0; j++) {
       }
       AesEncryptBlock(a.Counter, a.KeyStream, &a.Aes);
       a.Position = 0;
+      if (count - i >= 16) {  // a whole block at once
+        uint64_t d[2], k[2];
+        memcpy(d, data + i, 16);
+        memcpy(k, a.KeyStream, 16);
+        d[0] ^= k[0];
+        d[1] ^= k[1];
+        memcpy(data + i, d, 16);
+        a.Position = 16;
+        i += 16;
+        continue;
+      }
     }
-    data[i] ^= a.KeyStream[a.Position++];
+    data[i++] ^= a.KeyStream[a.Position++];
   }
 }
 
