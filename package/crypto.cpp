@@ -247,28 +247,35 @@ int AesSetEncryptKey(const uint8_t* key, size_t length, AesContext* ctx) {
   return 1;
 }
 
+#define AES_ROUND(o0, o1, o2, o3, i0, i1, i2, i3, k)                                                  \
+  o0 = t0[i0 >> 24] ^ t1[(i1 >> 16) & 0xFF] ^ t2[(i2 >> 8) & 0xFF] ^ t3[i3 & 0xFF] ^ (k)[0]; \
+  o1 = t0[i1 >> 24] ^ t1[(i2 >> 16) & 0xFF] ^ t2[(i3 >> 8) & 0xFF] ^ t3[i0 & 0xFF] ^ (k)[1]; \
+  o2 = t0[i2 >> 24] ^ t1[(i3 >> 16) & 0xFF] ^ t2[(i0 >> 8) & 0xFF] ^ t3[i1 & 0xFF] ^ (k)[2]; \
+  o3 = t0[i3 >> 24] ^ t1[(i0 >> 16) & 0xFF] ^ t2[(i1 >> 8) & 0xFF] ^ t3[i2 & 0xFF] ^ (k)[3];
+
 void AesEncryptBlock(const uint8_t in[16], uint8_t out[16], const AesContext* ctx) {
   const uint32_t* rk = ctx->RoundKeys;
-  const uint32_t(*te)[256] = g_Aes.Te;
+  const uint32_t *t0 = g_Aes.Te[0], *t1 = g_Aes.Te[1], *t2 = g_Aes.Te[2], *t3 = g_Aes.Te[3];
   uint32_t s0 = LoadBe32(in) ^ rk[0], s1 = LoadBe32(in + 4) ^ rk[1], s2 = LoadBe32(in + 8) ^ rk[2],
            s3 = LoadBe32(in + 12) ^ rk[3];
-  for (int r = 1; r < ctx->Rounds; r++) {
-    rk += 4;
-    uint32_t t0 = te[0][s0 >> 24] ^ te[1][(s1 >> 16) & 0xFF] ^ te[2][(s2 >> 8) & 0xFF] ^ te[3][s3 & 0xFF] ^ rk[0];
-    uint32_t t1 = te[0][s1 >> 24] ^ te[1][(s2 >> 16) & 0xFF] ^ te[2][(s3 >> 8) & 0xFF] ^ te[3][s0 & 0xFF] ^ rk[1];
-    uint32_t t2 = te[0][s2 >> 24] ^ te[1][(s3 >> 16) & 0xFF] ^ te[2][(s0 >> 8) & 0xFF] ^ te[3][s1 & 0xFF] ^ rk[2];
-    uint32_t t3 = te[0][s3 >> 24] ^ te[1][(s0 >> 16) & 0xFF] ^ te[2][(s1 >> 8) & 0xFF] ^ te[3][s2 & 0xFF] ^ rk[3];
-    s0 = t0;
-    s1 = t1;
-    s2 = t2;
-    s3 = t3;
+  uint32_t u0, u1, u2, u3;
+  // Rounds in pairs, alternating between the two sets of columns.
+  int pairs = (ctx->Rounds - 2) / 2;
+  for (int r = 0; r < pairs; r++) {
+    AES_ROUND(u0, u1, u2, u3, s0, s1, s2, s3, rk + 4)
+    AES_ROUND(s0, s1, s2, s3, u0, u1, u2, u3, rk + 8)
+    rk += 8;
   }
-  rk += 4;
+  AES_ROUND(u0, u1, u2, u3, s0, s1, s2, s3, rk + 4)
+  rk += 8;
   const uint8_t* s = g_Aes.Sbox;
-  uint32_t cols[4] = {s0, s1, s2, s3};
-  for (int c = 0; c < 4; c++) {
-    uint32_t v = (uint32_t)s[cols[c] >> 24] << 24 | (uint32_t)s[(cols[(c + 1) & 3] >> 16) & 0xFF] << 16 |
-                 (uint32_t)s[(cols[(c + 2) & 3] >> 8) & 0xFF] << 8 | s[cols[(c + 3) & 3] & 0xFF];
-    StoreBe32(out + 4 * c, v ^ rk[c]);
-  }
+  StoreBe32(out, ((uint32_t)s[u0 >> 24] << 24 | (uint32_t)s[(u1 >> 16) & 0xFF] << 16 |
+                  (uint32_t)s[(u2 >> 8) & 0xFF] << 8 | s[u3 & 0xFF]) ^ rk[0]);
+  StoreBe32(out + 4, ((uint32_t)s[u1 >> 24] << 24 | (uint32_t)s[(u2 >> 16) & 0xFF] << 16 |
+                      (uint32_t)s[(u3 >> 8) & 0xFF] << 8 | s[u0 & 0xFF]) ^ rk[1]);
+  StoreBe32(out + 8, ((uint32_t)s[u2 >> 24] << 24 | (uint32_t)s[(u3 >> 16) & 0xFF] << 16 |
+                      (uint32_t)s[(u0 >> 8) & 0xFF] << 8 | s[u1 & 0xFF]) ^ rk[2]);
+  StoreBe32(out + 12, ((uint32_t)s[u3 >> 24] << 24 | (uint32_t)s[(u0 >> 16) & 0xFF] << 16 |
+                       (uint32_t)s[(u1 >> 8) & 0xFF] << 8 | s[u2 & 0xFF]) ^ rk[3]);
 }
+#undef AES_ROUND
