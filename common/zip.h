@@ -11,6 +11,9 @@ const uint16_t ZIPFLAG_ENCRYPTED = 0x0001;
 const uint16_t ZIPFLAG_DESCRIPTOR = 0x0008;  // sizes and CRC follow the data
 const uint16_t ZIPMETHOD_STORED = 0;
 const uint16_t ZIPMETHOD_DEFLATE = 8;
+const uint16_t ZIPMETHOD_DEFLATE64 = 9;
+const uint16_t ZIPFLAG_STRONG = 0x0040;
+const uint16_t ZIPFLAG_UTF8 = 0x0800;  // name and comment are UTF-8
 // A 32-bit size field holding this marker has its real value in a Zip64 extra field.
 const uint32_t kZip64Marker = 0xFFFFFFFF;
 

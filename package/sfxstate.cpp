@@ -1,0 +1,3 @@
+#include "package/sfxstate.h"
+
+SfxState g_Sfx;
