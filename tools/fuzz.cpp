@@ -20,6 +20,11 @@
 
 #include "state.h"
 #include "dialogs/dialoghelpers.h"
+#include "package/decrypt.h"
+#include "package/deflate64.h"
+#include "package/pipeline.h"
+#include "package/stream.h"
+#include "package/zipread.h"
 #include "render/iconcache.h"
 #include "render/image.h"
 #include "render/skinxml.h"
@@ -398,6 +403,43 @@ static int RunIconCache(const Bytes& in) {
   return ok;
 }
 
+// The package's archive, entry by entry as the extraction worker goes:
+// password check (the fixtures' password), method, judgement.
+static int RunPackage(const Bytes& in) {
+  std::wstring path = g_DataFolder + L"\\archive.zip", target = g_DataFolder + L"\\entry.out";
+  if (!WriteFileBytes(path.c_str(), in)) return -1;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return -1;
+  g_Sfx.ExtractAbortCode = ABORT_NONE;
+  g_Sfx.LastErrorString = 0;
+  MakeCrcTable();
+  AttachArchive(file);
+  int entries = 0;
+  static uint8_t window[1024];
+  static uint8_t buffer[kWorkBufferBytes];
+  static ZipEntry entry;
+  int64_t opened = OpenZipArchive(ArchiveSize());
+  while (opened && FindNextLocalHeader(&entry, window)) {
+    if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        CheckZipPassword((entry.flags & ZIPFLAG_ENCRYPTED) ? "Tr0ub4dor&3" : nullptr, &entry)) {
+      HANDLE out = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      if (out != INVALID_HANDLE_VALUE) {
+        entries += ExtractEntry(&entry, out, buffer) == ENTRY_OK;
+        CloseHandle(out);
+      }
+    }
+    g_Sfx.DecryptOn = false;
+    g_Sfx.AesDataLength = 0;
+    if (!ArchiveSeek(entry.dataPosition + (int64_t)entry.storedSize)) break;
+  }
+  FreeFixedTables();
+  DetachArchive();
+  CloseHandle(file);
+  DeleteFileW(target.c_str());
+  DeleteFileW(path.c_str());
+  return entries > 0;
+}
+
 struct Reader {
   const char* Name;
   const wchar_t* Folders;  // ";"-separated, below the program folder
@@ -416,6 +458,7 @@ static const Reader kReaders[] = {
     {"png", L"fixtures\\image;fixtures\\skins;Skins", L".png", nullptr, RunPng, RepairPngCrcs},
     {"jpeg", L"fixtures\\image", L".jpg", nullptr, RunJpeg, nullptr},
     {"bmp", L"fixtures\\image", L".bmp", nullptr, RunBmp, nullptr},
+    {"package", L"fixtures\\package", L".zip", nullptr, RunPackage, nullptr},
 };
 
 // ---------------------------------------------------------------------------
