@@ -123,7 +123,7 @@ int CheckZipPassword(const char* password, ZipEntry* entry) {
   g_Sfx.Keys[2] = 0x34567890;
   for (const char* p = password; *p; p++) UpdateKeys((uint8_t)*p);
   uint8_t header[kTraditionalHeaderBytes];
-  if (ArchiveRead(header, sizeof header) != kTraditionalHeaderBytes) {
+  if (entry->compressedSize < kTraditionalHeaderBytes || ArchiveRead(header, sizeof header) != kTraditionalHeaderBytes) {
     entry->compressedSize = entry->compressedSize > 12 ? entry->compressedSize - 12 : 0;
     g_Sfx.DecryptOn = false;
     ArchiveSeek(start);

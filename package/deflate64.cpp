@@ -100,7 +100,10 @@ int BuildHuffmanTables(const uint8_t* lengths, int n, int simple, const uint16_t
                        HuffEntry** table, int* lookupBits) {
   *table = nullptr;
   int count[kMaxCodeBits + 1] = {};
-  for (int i = 0; i < n; i++) count[lengths[i]]++;
+  for (int i = 0; i < n; i++) {
+    if (lengths[i] > kMaxCodeBits) return 2;
+    count[lengths[i]]++;
+  }
   if (count[0] == n) {
     *lookupBits = 0;
     return 0;

@@ -104,6 +104,8 @@ static int InflateLoop(uint64_t compressedSize, uint8_t* buffer) {
 }
 
 void InflateEntry(uint64_t compressedSize, uint8_t* buffer) {
+  // No data: no output, judged by size and CRC as any other entry.
+  if (compressedSize == 0) return;
   if (!InflateLoop(compressedSize, buffer) && g_Sfx.OutputFault == ENTRY_OK && g_Sfx.ExtractAbortCode == ABORT_NONE)
     g_Sfx.OutputFault = ENTRY_DATA;
 }
@@ -129,6 +131,7 @@ int ExtractEntry(const ZipEntry* entry, HANDLE file, uint8_t* buffer) {
   if (g_Sfx.OutputFault != ENTRY_OK) return g_Sfx.OutputFault;
   if (g_Sfx.OutputWritten != entry->uncompressedSize) return ENTRY_SHORT;
   if (g_Sfx.AesDataLength != 0) {
+    if (entry->storedSize > (uint64_t)(INT64_MAX - entry->dataPosition)) return ENTRY_AUTH;
     int64_t end = entry->dataPosition + (int64_t)entry->storedSize;
     return VerifyAesCode(end) == 0 ? ENTRY_OK : ENTRY_AUTH;
   }

@@ -62,7 +62,7 @@ static int64_t FindZip64End(int64_t endPosition, uint8_t record[kZip64EndBytes])
     return -1;
   int64_t candidates[2] = {(int64_t)ReadLe64(b + 8), locator - kZip64EndBytes};
   for (int64_t at : candidates) {
-    if (at < 0 || at + kZip64EndBytes > locator) continue;
+    if (at < 0 || at > locator - kZip64EndBytes) continue;
     if (ArchiveSeek(at) && ArchiveRead(record, kZip64EndBytes) == kZip64EndBytes &&
         ReadLe32(record) == kZip64EndSignature)
       return at;
@@ -209,14 +209,16 @@ static int64_t FindCentralSignature() {
 }
 
 // The central record at the next central position with its extra fields:
-// 1, or 0 when none is left (the next central position becomes 0).
-static int ReadCentralRecord(ZipEntry* entry, uint8_t* scratch) {
+// 1, or 0 when none is left (the next central position becomes 0). *start
+// is where the record's signature stands.
+static int ReadCentralRecord(ZipEntry* entry, uint8_t* scratch, int64_t* start) {
   uint8_t b[42];
   int64_t at = FindCentralSignature();
   if (at < 0 || ArchiveRead(b, sizeof b) != (int64_t)sizeof b) {
     g_Sfx.NextCentral = 0;
     return 0;
   }
+  *start = at - 4;
   ZipCentralRecord& c = g_Sfx.Central;
   c.versionMadeBy = ReadLe16(b);
   c.versionNeeded = ReadLe16(b + 2);
@@ -260,14 +262,19 @@ int DecodeEntryName(ZipEntry* entry, uint8_t* scratch) {
   // data or in the bytes in front of the zip) and stays for its own.
   ZipEntry before = *entry;  // a passed-over record's extra fields must not stay
   for (;;) {
-    int64_t saved = g_Sfx.NextCentral;
     *entry = before;
-    int rc = ReadCentralRecord(entry, scratch);
+    int64_t start = 0;
+    int rc = ReadCentralRecord(entry, scratch, &start);
     if (rc <= 0) return 0;
-    int64_t local = (int64_t)g_Sfx.Central.localHeaderOffset + g_Sfx.Shift;
+    // A record pointing beyond the archive belongs to no header: passed over.
+    uint64_t offset = g_Sfx.Central.localHeaderOffset;
+    if (offset > (uint64_t)ArchiveSize()) continue;
+    int64_t local = (int64_t)offset + g_Sfx.Shift;
     if (local == entry->headerPosition) break;
     if (local > entry->headerPosition) {
-      g_Sfx.NextCentral = saved;
+      // Kept for its own header; the search resumes at the record itself,
+      // so stray signatures never scan the same bytes again.
+      g_Sfx.NextCentral = start;
       return -1;
     }
   }

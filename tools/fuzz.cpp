@@ -430,7 +430,9 @@ static int RunPackage(const Bytes& in) {
     }
     g_Sfx.DecryptOn = false;
     g_Sfx.AesDataLength = 0;
-    if (!ArchiveSeek(entry.dataPosition + (int64_t)entry.storedSize)) break;
+    if (entry.storedSize > (uint64_t)(INT64_MAX - entry.dataPosition) ||
+        !ArchiveSeek(entry.dataPosition + (int64_t)entry.storedSize))
+      break;
   }
   FreeFixedTables();
   DetachArchive();

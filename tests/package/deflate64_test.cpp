@@ -37,6 +37,7 @@ TEST(Deflate64, TableBuildResults) {
       {{1, 2}, 1, 2},                // incomplete
       {{1, 1, 1}, 2, 0},             // over-subscribed
       {{0, 0, 0}, 0, 0},             // no codes: no table
+      {{16, 1, 1}, 2, 0},            // a length beyond the longest code
       {{15, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}, 0, 9},  // sub-tables below a 9-bit root
   };
   for (const Case& c : cases) {

@@ -101,7 +101,9 @@ inline ArchiveRun ExtractArchive(const std::wstring& path, const char* password 
     g_Sfx.DecryptOn = false;
     g_Sfx.AesDataLength = 0;
     run.Entries.push_back(x);
-    ArchiveSeek(entry.dataPosition + (int64_t)entry.storedSize);
+    if (entry.storedSize > (uint64_t)(INT64_MAX - entry.dataPosition) ||
+        !ArchiveSeek(entry.dataPosition + (int64_t)entry.storedSize))
+      break;
   }
   FreeFixedTables();
   DetachArchive();

@@ -13,6 +13,7 @@ struct BuildEntry {
   uint16_t Flags = 0;
   std::string LocalExtra, CentralExtra;
   uint32_t ExternalAttributes = 0x20;
+  uint16_t Method = 0;  // the data is written as it stands whatever this says
   // Written instead of the real values when set.
   bool LieSizes = false;
   uint32_t Compressed = 0, Uncompressed = 0;
@@ -41,7 +42,7 @@ inline std::string BuildZip(const std::vector<BuildEntry>& entries, const std::s
     Le(&h, 0x04034B50, 4);
     Le(&h, 20, 2);
     Le(&h, e.Flags, 2);
-    Le(&h, 0, 2);       // stored
+    Le(&h, e.Method, 2);
     Le(&h, 0x6000, 2);  // time
     Le(&h, 0x5821, 2);  // date
     Le(&h, Crc(e.Data), 4);
@@ -55,7 +56,7 @@ inline std::string BuildZip(const std::vector<BuildEntry>& entries, const std::s
     Le(&r, 20, 2);
     Le(&r, 20, 2);
     Le(&r, e.Flags, 2);
-    Le(&r, 0, 2);
+    Le(&r, e.Method, 2);
     Le(&r, 0x6000, 2);
     Le(&r, 0x5821, 2);
     Le(&r, Crc(e.Data), 4);

@@ -299,6 +299,67 @@ TEST(EntryPipeline, UncompressedSizeIsComparedInSixtyFourBits) {
   EXPECT_EQ(ENTRY_SHORT, run.Entries[0].Result);
 }
 
+// Stored or deflated, an entry without data is an empty file, judged by its
+// size and CRC like any other.
+TEST(EntryPipeline, EntriesWithoutDataAreEmptyFiles) {
+  for (uint16_t method : {0, 8}) {
+    BuildEntry e;
+    e.Name = "empty";
+    e.Method = method;
+    PatchedArchive a(BuildZip({e}));
+    ArchiveRun run = ExtractArchive(a.Path);
+    ASSERT_EQ(1u, run.Entries.size()) << method;
+    EXPECT_EQ(ENTRY_OK, run.Entries[0].Result) << method;
+    EXPECT_EQ("", run.Entries[0].Data) << method;
+  }
+}
+
+// A stray local signature in front of the zip is none of its entries; the
+// central record it was held against stays for its own header, and the
+// search resumes at that record, not at a gap before it (else every stray
+// scans the gap again).
+TEST(ZipReader, AStrayHeaderLeavesTheSearchAtTheRecordItMet) {
+  BuildEntry stray;
+  stray.Name = "stray";
+  std::string fake = BuildZip({stray});
+  fake = fake.substr(0, fake.find("PK\x01\x02", 0));  // its local header and data only
+  BuildEntry real;
+  real.Name = "real";
+  real.Data = std::string(4096, 'a');
+  std::string front = "STUB" + fake;
+  std::string zip = BuildZip({real}, front);
+  // The end record claims the directory starts 4000 bytes early, in the data.
+  size_t end = zip.rfind("PK\x05\x06");
+  uint32_t size, offset;
+  memcpy(&size, &zip[end + 12], 4);
+  memcpy(&offset, &zip[end + 16], 4);
+  size += 4000;
+  offset -= 4000;
+  memcpy(&zip[end + 12], &size, 4);
+  memcpy(&zip[end + 16], &offset, 4);
+  PatchedArchive a(zip);
+  HANDLE file = CreateFileW(a.Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  MakeCrcTable();
+  AttachArchive(file);
+  ASSERT_GT(OpenZipArchive(ArchiveSize()), 0);
+  static uint8_t scratch[4096];
+  ZipEntry entry = {};
+  strcpy(entry.rawName, "stray");
+  entry.headerPosition = 4;
+  EXPECT_EQ(-1, DecodeEntryName(&entry, scratch));
+  EXPECT_EQ((int64_t)zip.find("PK\x01\x02"), g_Sfx.NextCentral);
+  // The real entry still finds its record.
+  ArchiveSeek(0);
+  DetachArchive();
+  CloseHandle(file);
+  ArchiveRun run = ExtractArchive(a.Path);
+  const Extracted* r = run.Find("real");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(ENTRY_OK, r->Result);
+  EXPECT_EQ(real.Data, r->Data);
+}
+
 TEST(EntryPipeline, FailedWriteFailsTheEntry) {
   for (const char* archive : {"iz_deflate.zip", "iz_store.zip", "7z_deflate64.zip"}) {
     ArchiveRun run = ExtractArchive(PackageFixture(archive), nullptr, GENERIC_READ);
