@@ -24,6 +24,7 @@
 #include "core/triggers.h"
 #include "core/winhelpers.h"
 #include "dialogs/dialoghelpers.h"
+#include "plugins/host.h"
 #include "render/iconcache.h"
 #include "render/hittest.h"
 #include "render/image.h"
@@ -396,6 +397,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
     if (g_App.Settings.DispOption & DISP_TRAY_ICON) SetTrayIconState(TRAY_ADD);
     if (g_App.Settings.Option1 & OPT1_TRIM_MEMORY) SetProcessWorkingSetSize(GetCurrentProcess(), (SIZE_T)-1, (SIZE_T)-1);
   }
+  StartPluginHost();
   // Shift held while the launcher starts skips the start-up list.
   if (GetAsyncKeyState(VK_SHIFT) >= 0) StartEventList(EVENT_STARTUP);
   return 1;
@@ -410,6 +412,7 @@ void ShutdownLauncher(int normalEnd) {
     RunEventListNow(EVENT_EXIT, INFINITE);
     WaitForLaunches(kLaunchWaitMs);
   }
+  StopPluginHost();
   UnwatchRecycleBin();
   StopCloseWatcher();
   StopProcessWatch();

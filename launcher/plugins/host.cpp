@@ -1,0 +1,194 @@
+#include "plugins/host.h"
+
+#include <shlwapi.h>
+#include <wchar.h>
+
+#include "plugins/plugindata.h"
+#include "plugins/services.h"
+#include "plugins/vnplugin.h"
+#include "state.h"
+#include "store/paths.h"
+
+PluginHostSeams g_PluginHostSeams = {::LoadLibraryW, ::GetProcAddress, ::FreeLibrary};
+
+static CRITICAL_SECTION* HostLock() {
+  static CRITICAL_SECTION lock;
+  static bool ready = [] {
+    InitializeCriticalSection(&lock);
+    return true;
+  }();
+  (void)ready;
+  return &lock;
+}
+
+void LockPlugins() { EnterCriticalSection(HostLock()); }
+void UnlockPlugins() { LeaveCriticalSection(HostLock()); }
+
+static PluginHostState& Host() {
+  if (!g_App.Plugins) g_App.Plugins = new PluginHostState();
+  return *g_App.Plugins;
+}
+
+static int Count() { return (int)Host().List.size(); }
+
+int IsPluginFileName(const wchar_t* name) {
+  if (!name || !name[0] || !wcscmp(name, L".") || !wcscmp(name, L"..")) return 0;
+  if (wcspbrk(name, L"\\/:")) return 0;
+  if (wcslen(name) >= MAX_PATH) return 0;
+  // "con.dll" and its kind open a device, not a file, up to Windows 10.
+  wchar_t stem[6] = {};
+  size_t n = wcscspn(name, L".");
+  if (n == 3 || n == 4) {
+    for (size_t i = 0; i < n; i++) stem[i] = towupper(name[i]);
+    static const wchar_t* const devices[] = {L"CON", L"PRN", L"AUX", L"NUL"};
+    for (const wchar_t* d : devices)
+      if (!wcscmp(stem, d)) return 0;
+    if (n == 4 && (!wcsncmp(stem, L"COM", 3) || !wcsncmp(stem, L"LPT", 3)) && stem[3] >= L'1' && stem[3] <= L'9')
+      return 0;
+  }
+  return 1;
+}
+
+int FindPlugin(const wchar_t* fileName) {
+  if (!fileName) return -1;
+  LockPlugins();
+  int found = -1;
+  PluginHostState& h = Host();
+  for (int i = 0; i < (int)h.List.size(); i++)
+    if (!_wcsicmp(h.List[i]->FileName.c_str(), fileName)) {
+      found = i;
+      break;
+    }
+  UnlockPlugins();
+  return found;
+}
+
+int AddPlugin(const wchar_t* fileName, int load) {
+  if (!IsPluginFileName(fileName)) return 0;
+  if (FindPlugin(fileName) >= 0) return 1;
+  std::unique_ptr<PluginRecord> r(new (std::nothrow) PluginRecord());
+  if (!r) return 0;
+  r->Flags = 0;
+  r->Module = nullptr;
+  r->Handler = nullptr;
+  r->FileName = fileName;
+  LockPlugins();
+  Host().List.push_back(std::move(r));
+  int index = Count() - 1;
+  UnlockPlugins();
+  return load ? LoadPlugin(index) : 1;
+}
+
+static PluginRecord* Record(int index) {
+  if (index < 0 || index >= Count()) return nullptr;
+  return Host().List[index].get();
+}
+
+// Builds <program folder>\Plugins\<file>; 0 when it does not fit.
+static int BuildPluginPath(const wchar_t* file, wchar_t* out) {
+  wchar_t folder[MAX_PATH];
+  if (!BuildProgramFilePath(L"Plugins", folder, MAX_PATH)) return 0;
+  if (wcslen(folder) + 1 + wcslen(file) >= MAX_PATH) return 0;
+  return PathCombineW(out, folder, file) != nullptr;
+}
+
+int LoadPlugin(int index) {
+  PluginRecord* r = Record(index);
+  if (!r) return 0;
+  wchar_t path[MAX_PATH];
+  HMODULE module = BuildPluginPath(r->FileName.c_str(), path) ? g_PluginHostSeams.LoadLibraryW(path) : nullptr;
+  LockPlugins();
+  r->Module = module;
+  if (module)
+    r->Handler = (PluginHandlerFn)(void*)g_PluginHostSeams.GetProcAddress(module, "VnPluginEventHandler");
+  UnlockPlugins();
+  int ok = r->Handler != nullptr;
+  if (ok) {
+    // The buffer is ours: a plug-in that fills all of it still leaves a
+    // terminated name.
+    wchar_t name[VN_PLUGIN_NAME_CHARS] = {};
+    DWORD version = (DWORD)r->Handler(PE_QUERY, (INT_PTR)name, VN_PLUGIN_NAME_CHARS);
+    name[VN_PLUGIN_NAME_CHARS - 1] = 0;
+    ok = version >= VN_PLUGIN_VERSION;
+  }
+  if (ok) {
+    LoadPluginData(index);
+    ok = r->Handler(PE_INIT, index, (INT_PTR)GetPluginServices()) != 0;
+  }
+  if (!ok) {
+    UnloadPlugin(index);
+    return 0;
+  }
+  if (r->Flags & PRF_CHANGED) SavePluginData(index);
+  return 1;
+}
+
+void UnloadPlugin(int index) {
+  PluginRecord* r = Record(index);
+  if (!r) return;
+  if (r->Handler) r->Handler(PE_UNLOAD, 0, 0);
+  // A caption the plug-in lent us must not outlive its library.
+  ForgetPluginCaption();
+  std::unique_ptr<PluginRecord> gone;
+  LockPlugins();
+  PluginHostState& h = Host();
+  gone = std::move(h.List[index]);
+  h.List.erase(h.List.begin() + index);
+  UnlockPlugins();
+  // A launch thread that pinned the module keeps it until its call returns.
+  if (gone->Module) g_PluginHostSeams.FreeLibrary(gone->Module);
+  for (int i = index; i < Count(); i++) {
+    PluginRecord* later = Record(i);
+    if (later && later->Handler) later->Handler(PE_RENUMBER, i, 0);
+  }
+}
+
+void UnloadAllPlugins() {
+  // In load order, each told before its library goes; no renumbering.
+  for (int i = 0; i < Count(); i++) {
+    PluginRecord* r = Record(i);
+    if (r->Handler) r->Handler(PE_UNLOAD, 0, 0);
+  }
+  LockPlugins();
+  std::vector<std::unique_ptr<PluginRecord>> gone;
+  gone.swap(Host().List);
+  UnlockPlugins();
+  ForgetPluginCaption();
+  for (auto& r : gone)
+    if (r->Module) g_PluginHostSeams.FreeLibrary(r->Module);
+}
+
+DWORD GetPluginStateWord() {
+  DWORD word = g_App.Settings.Status & (VNS_VIEWMODE2 | VNS_PINNED | VNS_RESTRICTED);
+  if (g_App.RunState & RS_HOOKS_ON) word |= VNS_HOOKS_ACTIVE;
+  return word;
+}
+
+int BroadcastPluginEvent(int code, INT_PTR arg) {
+  if (code == PN_SHOWN || code == PN_HIDDEN || (code >= PN_VIEWMODE && code <= PN_UNHOOK))
+    arg = (INT_PTR)GetPluginStateWord();
+  int result = 1;
+  // Index by index: a handler may unload plug-ins (its own included).
+  for (int i = 0; i < Count(); i++) {
+    PluginRecord* r = Record(i);
+    if (r && r->Handler) result &= r->Handler((UINT)code, arg, 0);
+  }
+  return result;
+}
+
+int PluginItemEvent(ButtonInfo* item, int event, int ref, int flag) {
+  if (!item || !item->File) return -1;
+  PluginHandlerFn handler = nullptr;
+  HMODULE pin = nullptr;
+  LockPlugins();
+  int index = FindPlugin(item->File);
+  PluginRecord* r = Record(index);
+  if (r && r->Handler &&
+      GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCWSTR)(void*)r->Handler, &pin))
+    handler = r->Handler;
+  UnlockPlugins();
+  if (!handler) return -1;
+  int result = handler((UINT)event, ref, flag);
+  FreeLibrary(pin);
+  return result;
+}
