@@ -384,6 +384,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   ApplyStartOptions(cmdline, SO_APPLY, g_App.MainWnd);
   if (!StartTicker()) return 0;
   WatchRecycleBin(w);  // without it the bin's buttons keep their picture
+  StartPluginHost();
 
   if (!(g_App.RunState & RS_N_MODE)) {
     if (!LoadHookLibrary(1)) return 0;
@@ -397,7 +398,6 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
     if (g_App.Settings.DispOption & DISP_TRAY_ICON) SetTrayIconState(TRAY_ADD);
     if (g_App.Settings.Option1 & OPT1_TRIM_MEMORY) SetProcessWorkingSetSize(GetCurrentProcess(), (SIZE_T)-1, (SIZE_T)-1);
   }
-  StartPluginHost();
   // Shift held while the launcher starts skips the start-up list.
   if (GetAsyncKeyState(VK_SHIFT) >= 0) StartEventList(EVENT_STARTUP);
   return 1;

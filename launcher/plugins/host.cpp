@@ -29,7 +29,12 @@ static PluginHostState& Host() {
   return *g_App.Plugins;
 }
 
-static int Count() { return (int)Host().List.size(); }
+static int Count() {
+  LockPlugins();
+  int n = (int)Host().List.size();
+  UnlockPlugins();
+  return n;
+}
 
 int IsPluginFileName(const wchar_t* name) {
   if (!name || !name[0] || !wcscmp(name, L".") || !wcscmp(name, L"..")) return 0;
@@ -164,29 +169,40 @@ DWORD GetPluginStateWord() {
   return word;
 }
 
+// The handler of record index, its module pinned so that an unload on
+// another thread cannot free the code under the call; null when none.
+static PluginHandlerFn PinHandler(int index, HMODULE* pin) {
+  PluginHandlerFn handler = nullptr;
+  *pin = nullptr;
+  LockPlugins();
+  PluginRecord* r = Record(index);
+  if (r && r->Handler &&
+      GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCWSTR)(void*)r->Handler, pin))
+    handler = r->Handler;
+  UnlockPlugins();
+  return handler;
+}
+
 int BroadcastPluginEvent(int code, INT_PTR arg) {
   if (code == PN_SHOWN || code == PN_HIDDEN || (code >= PN_VIEWMODE && code <= PN_UNHOOK))
     arg = (INT_PTR)GetPluginStateWord();
   int result = 1;
-  // Index by index: a handler may unload plug-ins (its own included).
+  // Index by index, each pinned: a handler may unload plug-ins, and the
+  // launch road announces its launches from its own thread.
   for (int i = 0; i < Count(); i++) {
-    PluginRecord* r = Record(i);
-    if (r && r->Handler) result &= r->Handler((UINT)code, arg, 0);
+    HMODULE pin;
+    if (PluginHandlerFn handler = PinHandler(i, &pin)) {
+      result &= handler((UINT)code, arg, 0);
+      FreeLibrary(pin);
+    }
   }
   return result;
 }
 
 int PluginItemEvent(ButtonInfo* item, int event, int ref, int flag) {
   if (!item || !item->File) return -1;
-  PluginHandlerFn handler = nullptr;
-  HMODULE pin = nullptr;
-  LockPlugins();
-  int index = FindPlugin(item->File);
-  PluginRecord* r = Record(index);
-  if (r && r->Handler &&
-      GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCWSTR)(void*)r->Handler, &pin))
-    handler = r->Handler;
-  UnlockPlugins();
+  HMODULE pin;
+  PluginHandlerFn handler = PinHandler(FindPlugin(item->File), &pin);
   if (!handler) return -1;
   int result = handler((UINT)event, ref, flag);
   FreeLibrary(pin);
