@@ -1,5 +1,6 @@
 #include "plugins/host.h"
 
+#include <commctrl.h>
 #include <shlwapi.h>
 #include <wchar.h>
 
@@ -207,4 +208,93 @@ int PluginItemEvent(ButtonInfo* item, int event, int ref, int flag) {
   int result = handler((UINT)event, ref, flag);
   FreeLibrary(pin);
   return result;
+}
+
+// --- the probe list of the Plugins options page ------------------------------------
+
+void FreePluginProbeList() {
+  if (!g_App.Plugins) return;
+  std::vector<std::unique_ptr<PluginRecord>> probes;
+  LockPlugins();
+  probes.swap(Host().Probe);
+  UnlockPlugins();
+  for (auto& r : probes) {
+    // A loaded plug-in shares the module: it must not hear PE_UNLOAD.
+    if (r->Handler && FindPlugin(r->FileName.c_str()) < 0) r->Handler(PE_UNLOAD, 0, 0);
+    if (r->Module) g_PluginHostSeams.FreeLibrary(r->Module);
+  }
+}
+
+void FillPluginList(HWND listView) {
+  FreePluginProbeList();
+  wchar_t pattern[MAX_PATH];
+  if (!BuildPluginPath(L"*.dll", pattern)) return;
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW(pattern, &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  if (listView) {
+    SendMessageW(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    RECT client;
+    GetClientRect(listView, &client);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_WIDTH;
+    column.cx = client.right - client.left;
+    SendMessageW(listView, LVM_INSERTCOLUMNW, 0, (LPARAM)&column);
+  }
+  PluginHostState& h = Host();
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (!IsPluginFileName(found.cFileName)) continue;
+    wchar_t path[MAX_PATH];
+    if (!BuildPluginPath(found.cFileName, path)) continue;
+    HMODULE module = g_PluginHostSeams.LoadLibraryW(path);
+    if (!module) continue;
+    std::unique_ptr<PluginRecord> r(new PluginRecord());
+    r->Flags = 0;
+    r->FileName = found.cFileName;
+    r->Module = module;
+    r->Handler = (PluginHandlerFn)(void*)g_PluginHostSeams.GetProcAddress(module, "VnPluginEventHandler");
+    wchar_t name[VN_PLUGIN_NAME_CHARS] = {};
+    DWORD version = r->Handler ? (DWORD)r->Handler(PE_QUERY, (INT_PTR)name, VN_PLUGIN_NAME_CHARS) : 0;
+    name[VN_PLUGIN_NAME_CHARS - 1] = 0;
+    int loaded = FindPlugin(r->FileName.c_str()) >= 0;
+    if (!loaded && !(version >= VN_PLUGIN_VERSION && r->Handler(PE_INIT, -1, (INT_PTR)GetPluginServices()))) {
+      if (r->Handler && version >= VN_PLUGIN_VERSION) r->Handler(PE_UNLOAD, 0, 0);
+      g_PluginHostSeams.FreeLibrary(module);
+      continue;
+    }
+    LockPlugins();
+    h.Probe.push_back(std::move(r));
+    int index = (int)h.Probe.size() - 1;
+    UnlockPlugins();
+    if (!listView) continue;
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = index;
+    item.pszText = name;
+    item.lParam = index;
+    int row = (int)SendMessageW(listView, LVM_INSERTITEMW, 0, (LPARAM)&item);
+    if (row < 0) continue;
+    LVITEMW state = {};
+    state.stateMask = LVIS_STATEIMAGEMASK;
+    state.state = INDEXTOSTATEIMAGEMASK(loaded ? 2 : 1);
+    SendMessageW(listView, LVM_SETITEMSTATE, row, (LPARAM)&state);
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+  if (listView && SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0) > 0) {
+    LVITEMW select = {};
+    select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(listView, LVM_SETITEMSTATE, 0, (LPARAM)&select);
+  }
+}
+
+const wchar_t* GetPluginRowFileName(int row) {
+  PluginHostState& h = Host();
+  if (row < 0 || row >= (int)h.Probe.size()) return nullptr;
+  return h.Probe[row]->FileName.c_str();
+}
+
+int IsPluginRowLoaded(int row) {
+  const wchar_t* file = GetPluginRowFileName(row);
+  return file && FindPlugin(file) >= 0 ? 1 : 0;
 }

@@ -47,6 +47,8 @@ struct PluginHostState {
   // Records on the heap so that texts handed to plug-ins stay where they
   // are while other records come and go.
   std::vector<std::unique_ptr<PluginRecord>> List;
+  // One record per DLL of Plugins\ while the Plugins options page is open.
+  std::vector<std::unique_ptr<PluginRecord>> Probe;
 };
 
 // The calls the host makes of the system; tests replace them.
@@ -85,6 +87,14 @@ int BroadcastPluginEvent(int code, INT_PTR arg);
 // flag); -1 when that plug-in is not loaded. Safe on a launch thread: the
 // module is pinned for the call.
 int PluginItemEvent(ButtonInfo* item, int event, int ref, int flag);
+// The Plugins options page: fills its list view with one row per usable DLL
+// of Plugins\ (checked when loaded), keeping their libraries in the probe
+// list; IsPluginRowLoaded tells whether a row's DLL is loaded now;
+// FreePluginProbeList lets the probed libraries go when the page closes.
+void FillPluginList(HWND listView);
+int IsPluginRowLoaded(int row);
+const wchar_t* GetPluginRowFileName(int row);
+void FreePluginProbeList();
 // PluginStateWord: the display state with bit 16 while the hooks are on.
 DWORD GetPluginStateWord();
 

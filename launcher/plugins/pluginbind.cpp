@@ -22,5 +22,6 @@ void StartPluginHost() {
 void StopPluginHost() {
   g_LaunchPlatform.PluginItemEvent = nullptr;
   g_StoreOutlets.BroadcastPluginEvent = nullptr;
+  FreePluginProbeList();
   UnloadAllPlugins();
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
 #include <thread>
 
@@ -188,6 +191,54 @@ TEST_F(PluginHostTest, ACaptionLentByAPluginGoesWithIt) {
   EXPECT_NE(g_App.Render.CaptionBuffer, g_App.Render.CaptionText) << "kept without copy";
   UnloadPlugin(0);
   EXPECT_EQ(nullptr, g_App.Render.CaptionText);
+}
+
+// The Plugins options page's list: loaded plug-ins checked, usable ones
+// unchecked, the rest not listed; the probed libraries go with the list.
+TEST_F(PluginHostTest, ThePluginListShowsUsableLibrariesAndWhichAreLoaded) {
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 200, 100, nullptr, nullptr,
+                              nullptr, nullptr);
+  ASSERT_TRUE(list);
+  FillPluginList(list);
+  EXPECT_EQ(0, SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) << "an empty folder";
+  Install(L"good", L"A.dll");
+  Install(L"exact", L"B.dll");
+  Install(L"old", L"C.dll");
+  Install(L"refuse", L"D.dll");
+  Install(L"noexport", L"E.dll");
+  ASSERT_TRUE(WriteFileBytes(Plugins + L"\\F.dll", "text"));
+  ASSERT_EQ(1, AddPlugin(L"A.dll", 1));
+  FillPluginList(list);
+  ASSERT_EQ(2, SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  wchar_t text[300];
+  for (int row = 0; row < 2; row++) {
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+    item.stateMask = LVIS_STATEIMAGEMASK | LVIS_SELECTED;
+    item.iItem = row;
+    item.pszText = text;
+    item.cchTextMax = 300;
+    ASSERT_TRUE(SendMessageW(list, LVM_GETITEMW, 0, (LPARAM)&item));
+    // The sample fills the whole name buffer: the row shows 255 units.
+    EXPECT_EQ(std::wstring(255, L'S'), text);
+    EXPECT_EQ(row, (int)item.lParam);
+    EXPECT_EQ(row == 0 ? 2u : 1u, (item.state & LVIS_STATEIMAGEMASK) >> 12) << "checked when loaded";
+    EXPECT_EQ(row == 0, (item.state & LVIS_SELECTED) != 0);
+  }
+  EXPECT_STREQ(L"A.dll", GetPluginRowFileName(0));
+  EXPECT_EQ(1, IsPluginRowLoaded(0));
+  EXPECT_EQ(0, IsPluginRowLoaded(1));
+  EXPECT_EQ(0, IsPluginRowLoaded(2));
+  EXPECT_EQ((Lines{"1 0 0", "2 -1 0"}), Events(L"B.dll")) << "probed with index -1";
+  EXPECT_EQ((Lines{"1 0 0", "2 -1 0", "3 0 0"}), Events(L"D.dll"));
+  EXPECT_FALSE(Loaded(L"C.dll") || Loaded(L"D.dll") || Loaded(L"E.dll"));
+  FreePluginProbeList();
+  EXPECT_FALSE(Loaded(L"B.dll"));
+  EXPECT_TRUE(Loaded(L"A.dll")) << "the loaded plug-in stays";
+  EXPECT_EQ((Lines{"1 0 0", "2 0 0", "1 0 0"}), Events(L"A.dll")) << "queried, never unloaded by the page";
+  DestroyWindow(list);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ class PluginHostTest : public ::testing::Test {
     g_App.Plugins = nullptr;
   }
   void TearDown() override {
+    FreePluginProbeList();
     UnloadAllPlugins();
     delete g_App.Plugins;
     g_App = saved_;
