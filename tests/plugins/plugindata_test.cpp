@@ -168,13 +168,15 @@ TEST(PluginDataParse, DamagedFilesKeepWhatCanBeRead) {
   ParsePluginData(nullptr, nullptr);
 }
 
+BOOL WINAPI FailingWrite(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) { return FALSE; }
+
 TEST_F(PluginDataTest, AFailedWriteKeepsTheOldFileAndTheChangedMark) {
   ASSERT_EQ(1, SetPluginInt(0, nullptr, L"K", 1));
   ASSERT_EQ(1, SavePluginData(0));
   std::wstring old = FileText(File);
   ASSERT_EQ(1, SetPluginInt(0, nullptr, L"K", 2));
   IniWriteFn saved = g_IniWriteFile;
-  g_IniWriteFile = [](HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) -> BOOL { return FALSE; };
+  g_IniWriteFile = FailingWrite;
   int ok = SavePluginData(0);
   g_IniWriteFile = saved;
   EXPECT_EQ(0, ok);
