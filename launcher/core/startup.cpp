@@ -24,7 +24,6 @@
 #include "core/triggers.h"
 #include "core/winhelpers.h"
 #include "dialogs/dialoghelpers.h"
-#include "plugins/host.h"
 #include "render/iconcache.h"
 #include "render/hittest.h"
 #include "render/image.h"
@@ -37,6 +36,7 @@
 #include "store/outlets.h"
 #include "store/paths.h"
 #include "store/settings.h"
+#include "plugins/host.h"
 
 const wchar_t kMainWndClass[] = L"VantrelWndClass";
 const wchar_t kDragWndClass[] = L"VnDragWndClass";
