@@ -33,7 +33,13 @@ static void Note(const char* format, ...) {
   if (n > (int)sizeof line - 3) n = (int)sizeof line - 3;
   line[n++] = '\r';
   line[n++] = '\n';
-  HANDLE f = CreateFileW(s_log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0, NULL);
+  /* A test reading the log meanwhile may hold it without write sharing. */
+  HANDLE f = INVALID_HANDLE_VALUE;
+  for (int tries = 0; tries < 400 && f == INVALID_HANDLE_VALUE; tries++) {
+    f = CreateFileW(s_log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0, NULL);
+    if (f == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) Sleep(5);
+    else if (f == INVALID_HANDLE_VALUE) return;
+  }
   if (f == INVALID_HANDLE_VALUE) return;
   DWORD written;
   WriteFile(f, line, (DWORD)n, &written, NULL);
