@@ -188,6 +188,7 @@ int BroadcastPluginEvent(int code, INT_PTR arg) {
   if (code == PN_SHOWN || code == PN_HIDDEN || (code >= PN_VIEWMODE && code <= PN_UNHOOK))
     arg = (INT_PTR)GetPluginStateWord();
   int result = 1;
+  if (!g_App.Plugins) return result;
   // Index by index, each pinned: a handler may unload plug-ins, and the
   // launch road announces its launches from its own thread.
   for (int i = 0; i < Count(); i++) {
