@@ -82,6 +82,9 @@ struct AppState {
 
   // Pages, child menus, buttons and the references into them.
   ItemStore Store;
+
+  // Loaded plug-ins (plugins/host.h); made on first use.
+  struct PluginHostState* Plugins;
 };
 
 extern AppState g_App;

@@ -66,5 +66,16 @@ print("%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF))') || ver=n
   [ "$ver" = 4.2.2.0 ] || { echo "check-binaries: $admin has version $ver, not 4.2.2.0"; fail=1; }
   [ $fail -eq 0 ] && echo "check-binaries: $admin requests requireAdministrator, manifest entries as the launcher's, version $ver"
 fi
+# The sample plug-in, built from the public plug-in header alone: its one
+# export is the plain name the launcher asks for (no stdcall "@12" on x86).
+sample=$build/fixtures/plugins/Sample_good.dll
+if [ -f "$sample" ]; then
+  got=$($od -p "$sample" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/^\t\[/{print $3}' | xargs)
+  if [ "$got" != VnPluginEventHandler ]; then
+    echo "check-binaries: $sample exports '$got', expected 'VnPluginEventHandler'"; fail=1
+  else
+    echo "check-binaries: $sample exports VnPluginEventHandler undecorated"
+  fi
+fi
 [ $fail -eq 0 ] && echo "check-binaries: $n $arch binaries import only system DLLs"
 exit $fail

@@ -37,6 +37,7 @@
 #include "store/outlets.h"
 #include "store/paths.h"
 #include "store/settings.h"
+#include "plugins/host.h"
 
 const wchar_t kMainWndClass[] = L"VantrelWndClass";
 const wchar_t kDragWndClass[] = L"VnDragWndClass";
@@ -384,6 +385,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   ApplyStartOptions(cmdline, SO_APPLY, g_App.MainWnd);
   if (!StartTicker()) return 0;
   WatchRecycleBin(w);  // without it the bin's buttons keep their picture
+  StartPluginHost();
 
   if (!(g_App.RunState & RS_N_MODE)) {
     if (!LoadHookLibrary(1)) return 0;
@@ -411,6 +413,7 @@ void ShutdownLauncher(int normalEnd) {
     RunEventListNow(EVENT_EXIT, INFINITE);
     WaitForLaunches(kLaunchWaitMs);
   }
+  StopPluginHost();
   UnwatchRecycleBin();
   StopCloseWatcher();
   StopProcessWatch();

@@ -29,3 +29,5 @@ target_link_options(shellstandin PRIVATE -static -municode)
 add_dependencies(e2e_tests shellstandin)
 # The shipped skins, selected with the settings tool.
 add_dependencies(e2e_tests vnsettings Skins)
+# The sample plug-ins the plug-in tests put beside the launcher.
+add_dependencies(e2e_tests plugin_sample_good plugin_sample_old)

@@ -24,6 +24,7 @@
 #include "render/iconcache.h"
 #include "render/layout.h"
 #include "render/skinxml.h"
+#include "plugins/host.h"
 #include "state.h"
 #include "store/backup.h"
 #include "store/ini.h"
@@ -85,6 +86,8 @@ std::vector<Table> Tables() {
       {"HookBindings", &g_Hook, sizeof g_Hook,
        {"Module", "GetDllVersion", "SetDllData", "OperateMouseHook", "OperateKeyboardHook", "SetAdminReq",
         "ClearAdminReq", "CheckPtOnEdge", "IsExplorerWindow"}},
+      {"PluginHostSeams", &g_PluginHostSeams, sizeof g_PluginHostSeams,
+       {"LoadLibraryW", "GetProcAddress", "FreeLibrary"}},
   };
 }
 
@@ -97,8 +100,6 @@ const std::set<std::string> kNotBuiltYet = {
     "LaunchPlatform.OpenSubMenu", "TriggerPlatform.OpenInSubMenu",
     // Search window.
     "StoreOutlets.PostResearch", "MenuEntryPoints.ToggleSearchWindow", "MenuEntryPoints.RelayoutSearchWindow",
-    // Plug-in host.
-    "StoreOutlets.BroadcastPluginEvent", "LaunchPlatform.PluginItemEvent",
     // Dialogs.
     "StoreOutlets.RegisterItemDialog", "StoreOutlets.OpenItemProperties", "MenuEntryPoints.AboutDialog",
     "MenuEntryPoints.LanguageDialog", "MenuEntryPoints.HotkeyListDialog", "MenuEntryPoints.OptionsDialog",
