@@ -5,6 +5,8 @@
 // items.
 #include <shlwapi.h>
 
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/shellhelp.h"
@@ -19,6 +21,16 @@
 #include "submenu/submenu.h"
 #include "submenu/tree.h"
 
+static int Stopped(const OpenMenu* m) { return (m->State & SMS_STOP) != 0; }
+
+// File data of a folder's entries by lower-case file name, read in one
+// pass instead of one lookup per entry.
+struct FileDataEntry {
+  ULONGLONG Size;
+  FILETIME Write, Creation, Access;
+};
+typedef std::unordered_map<std::wstring, FileDataEntry> FileDataMap;
+
 struct BuildState {
   OpenMenu* Menu;
   SmHeap* Heap;
@@ -27,9 +39,35 @@ struct BuildState {
   int Width, Height;
   int Folders;
   HDC MeasureDc;
+  FileDataMap FileData;
+  // System image-list index by extension for files whose icon does not
+  // depend on the file itself.
+  std::unordered_map<std::wstring, int> IconByExtension;
 };
 
-static int Stopped(const OpenMenu* m) { return (m->State & SMS_STOP) != 0; }
+static std::wstring Lower(const wchar_t* s) {
+  std::wstring t = s ? s : L"";
+  if (!t.empty()) CharLowerBuffW(&t[0], (DWORD)t.size());
+  return t;
+}
+
+static void ReadFolderFileData(BuildState& b, LPCITEMIDLIST folder) {
+  b.FileData.clear();
+  wchar_t path[MAX_PATH + 4];
+  if (!folder || !SHGetPathFromIDListW(folder, path) || !path[0] || lstrlenW(path) > MAX_PATH - 4) return;
+  PathAddBackslashW(path);
+  lstrcatW(path, L"*.*");
+  WIN32_FIND_DATAW fd;
+  HANDLE f = FindFirstFileW(path, &fd);
+  if (f == INVALID_HANDLE_VALUE) return;
+  do {
+    FileDataEntry e = {((ULONGLONG)fd.nFileSizeHigh << 32) | fd.nFileSizeLow, fd.ftLastWriteTime,
+                       fd.ftCreationTime, fd.ftLastAccessTime};
+    b.FileData[Lower(fd.cFileName)] = e;
+  } while (!Stopped(b.Menu) && FindNextFileW(f, &fd));
+  FindClose(f);
+}
+
 
 static int IconSizeOf(const OpenMenu* m) {
   return ScaleForDpi(m->IconSize ? m->IconSize : 16, m->Dpi);
@@ -143,7 +181,49 @@ static int ReadItemFileData(BuildState& b, SmItem* it) {
   return 1;
 }
 
-static void LoadItemIcon(const OpenMenu* m, SmItem* it) {
+// The entry's data from the folder's one-pass read, by its file name.
+static int TakeFileData(BuildState& b, IShellFolder* sf, SmItem* it) {
+  STRRET sr;
+  wchar_t name[MAX_PATH];
+  if (b.FileData.empty() || FAILED(sf->GetDisplayNameOf(it->Pidl, SHGDN_INFOLDER | SHGDN_FORPARSING, &sr)) ||
+      FAILED(StrRetToBufW(&sr, it->Pidl, name, MAX_PATH)))
+    return 0;
+  // Some shells give the whole path for the in-folder parsing name.
+  auto found = b.FileData.find(Lower(PathFindFileNameW(name)));
+  if (found == b.FileData.end()) return 0;
+  const FileDataEntry& e = found->second;
+  it->Size = e.Size;
+  it->WriteTime = e.Write;
+  it->CreationTime = e.Creation;
+  it->AccessTime = e.Access;
+  const wchar_t* ext = PathFindExtensionW(name);
+  if (!IsFolderItem(it) && ext && ext[0] == L'.' && ext[1]) it->Extension = SmCopyText(b.Heap, ext + 1);
+  it->Attributes |= SMA_DATA_READ;
+  return 1;
+}
+
+// Extensions whose files carry icons of their own.
+static int HasOwnIcon(const wchar_t* ext) {
+  static const wchar_t* const own[] = {L"exe", L"lnk", L"ico", L"url", L"website", L"cur", L"ani",
+                                       L"dll", L"cpl", L"scr", L"msc", L"pif"};
+  for (const wchar_t* e : own)
+    if (!lstrcmpiW(ext, e)) return 1;
+  return 0;
+}
+
+static void LoadItemIcon(BuildState& b, SmItem* it) {
+  const OpenMenu* m = b.Menu;
+  int byExt = !IsFolderItem(it) && it->Extension && it->Extension[0] && !HasOwnIcon(it->Extension);
+  std::wstring key;
+  if (byExt) {
+    key = Lower(it->Extension);
+    auto found = b.IconByExtension.find(key);
+    if (found != b.IconByExtension.end()) {
+      it->ImageIndex = found->second;
+      it->Attributes |= SMA_ICON_LOADED;
+      return;
+    }
+  }
   LPITEMIDLIST full = CombinePidl((it->Attributes & SMA_SECOND) ? m->SecondFolder : m->Folder, it->Pidl);
   if (!full) return;
   SHFILEINFOW info = {};
@@ -151,8 +231,21 @@ static void LoadItemIcon(const OpenMenu* m, SmItem* it) {
   if (SHGetFileInfoW((LPCWSTR)full, 0, &info, sizeof info, how)) {
     it->ImageIndex = info.iIcon;
     it->Attributes |= SMA_ICON_LOADED;
+    if (byExt) b.IconByExtension[key] = info.iIcon;
   }
   FreePidl(full);
+}
+
+// The extension of the entry's file name (not of its display name, which
+// may hide it).
+static void TakeExtension(BuildState& b, IShellFolder* sf, SmItem* it) {
+  STRRET sr;
+  wchar_t name[MAX_PATH];
+  if (it->Extension || IsFolderItem(it) || FAILED(sf->GetDisplayNameOf(it->Pidl, SHGDN_INFOLDER | SHGDN_FORPARSING, &sr)) ||
+      FAILED(StrRetToBufW(&sr, it->Pidl, name, MAX_PATH)))
+    return;
+  const wchar_t* ext = PathFindExtensionW(name);
+  if (ext && ext[0] == L'.' && ext[1]) it->Extension = SmCopyText(b.Heap, ext + 1);
 }
 
 static void EnumerateFolder(BuildState& b, LPCITEMIDLIST folder, int second) {
@@ -226,8 +319,9 @@ static void EnumerateFolder(BuildState& b, LPCITEMIDLIST folder, int second) {
     it->Attributes = attr | (second ? (UINT)SMA_SECOND : 0u);
     it->Cascades = isFolder;
     MeasureItem(b, it);
-    if (!deferIcons) LoadItemIcon(m, it);
-    if ((m->Bits & SMO_KEY_MASK)) ReadItemFileData(b, it);
+    if ((m->Bits & SMO_KEY_MASK) && !TakeFileData(b, sf, it)) ReadItemFileData(b, it);
+    if (!(m->Bits & SMO_NO_ICONS)) TakeExtension(b, sf, it);
+    if (!deferIcons) LoadItemIcon(b, it);
     b.Items.push_back(it);
     if (isFolder) b.Folders++;
   }
@@ -239,8 +333,13 @@ static void FillFolder(BuildState& b) {
   OpenMenu* m = b.Menu;
   if (IsSpecialFolderPidl(m->Folder, CSIDL_DRIVES)) InterlockedOr(&m->State, SMS_COMPUTER);
   InterlockedOr(&m->State, SMS_BUILDING);
+  if (m->Bits & SMO_KEY_MASK) ReadFolderFileData(b, m->Folder);
   EnumerateFolder(b, m->Folder, 0);
-  if (m->SecondFolder && !Stopped(m)) EnumerateFolder(b, m->SecondFolder, 1);
+  if (m->SecondFolder && !Stopped(m)) {
+    if (m->Bits & SMO_KEY_MASK) ReadFolderFileData(b, m->SecondFolder);
+    EnumerateFolder(b, m->SecondFolder, 1);
+  }
+  b.FileData.clear();
   // Inserting one by one into the sorted place is quadratic; one merge
   // sort at the end gives the same order.
   SortSmItems(b.Items.data(), (int)b.Items.size(), m->Bits, (m->State & SMS_COMPUTER) != 0);
@@ -316,7 +415,7 @@ static DWORD WINAPI SubMenuBuilderThread(LPVOID arg) {
     for (SmItem*& it : b.Items) {
       if (Stopped(m)) break;
       SmItem probe = *it;
-      LoadItemIcon(m, &probe);
+      LoadItemIcon(b, &probe);
       if (probe.Attributes & SMA_ICON_LOADED)
         PostMessageW(m->Window, WMA_SMREDRAWITEM, (WPARAM)(&it - b.Items.data()), (LPARAM)probe.ImageIndex);
       Sleep(0);

@@ -65,10 +65,15 @@ static void DrawSubMenuBackground(HDC dc, RECT r, int dpi) {
   DrawPiece(dc, SLOT_SUBMENUFRAME + 3, RECT{r.left, r.bottom - m.Frame.bottom + 1, r.right, r.bottom}, dpi);
 }
 
+// The system image list is one per process and size: asked once.
 static HIMAGELIST SystemImageList(int large) {
-  SHFILEINFOW info = {};
-  return (HIMAGELIST)SHGetFileInfoW(L"C:\\", 0, &info, sizeof info,
-                                    SHGFI_SYSICONINDEX | (large ? 0 : SHGFI_SMALLICON));
+  static HIMAGELIST lists[2];
+  if (!lists[large]) {
+    SHFILEINFOW info = {};
+    lists[large] = (HIMAGELIST)SHGetFileInfoW(L"C:\\", 0, &info, sizeof info,
+                                              SHGFI_SYSICONINDEX | (large ? 0 : SHGFI_SMALLICON));
+  }
+  return lists[large];
 }
 
 static int IsPlaceholder(const SmItem* it) { return (it->Attributes & SMA_PLACEHOLDER) != 0; }
