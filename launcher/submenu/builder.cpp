@@ -181,16 +181,22 @@ static int ReadItemFileData(BuildState& b, SmItem* it) {
   return 1;
 }
 
-// The entry's data from the folder's one-pass read, by its file name.
+// The entry's data from the folder's one-pass read, by its file name: the
+// display name when it is the file name, else the parsing name.
 static int TakeFileData(BuildState& b, IShellFolder* sf, SmItem* it) {
-  STRRET sr;
+  if (b.FileData.empty()) return 0;
+  auto found = b.FileData.find(Lower(it->Name));
   wchar_t name[MAX_PATH];
-  if (b.FileData.empty() || FAILED(sf->GetDisplayNameOf(it->Pidl, SHGDN_INFOLDER | SHGDN_FORPARSING, &sr)) ||
-      FAILED(StrRetToBufW(&sr, it->Pidl, name, MAX_PATH)))
-    return 0;
-  // Some shells give the whole path for the in-folder parsing name.
-  auto found = b.FileData.find(Lower(PathFindFileNameW(name)));
-  if (found == b.FileData.end()) return 0;
+  lstrcpynW(name, it->Name, MAX_PATH);
+  if (found == b.FileData.end()) {
+    STRRET sr;
+    if (FAILED(sf->GetDisplayNameOf(it->Pidl, SHGDN_INFOLDER | SHGDN_FORPARSING, &sr)) ||
+        FAILED(StrRetToBufW(&sr, it->Pidl, name, MAX_PATH)))
+      return 0;
+    // Some shells give the whole path for the in-folder parsing name.
+    found = b.FileData.find(Lower(PathFindFileNameW(name)));
+    if (found == b.FileData.end()) return 0;
+  }
   const FileDataEntry& e = found->second;
   it->Size = e.Size;
   it->WriteTime = e.Write;
@@ -269,6 +275,7 @@ static void EnumerateFolder(BuildState& b, LPCITEMIDLIST folder, int second) {
   }
   en->Reset();
   int limit = (m->Bits & SMO_FULL) ? m->CountLimit : 0;
+  int patterns = m->OptionText && (m->Bits & SMO_FULL) && OptionTextHasPatterns(m->OptionText);
   int deferIcons = (g_App.Settings.Option1 & OPT1_DEFERRED_MENU_ICONS) || (m->Bits & SMO_NO_ICONS);
   while (!Stopped(m) && !(limit && (int)b.Items.size() >= limit)) {
     LPITEMIDLIST child = nullptr;
@@ -290,7 +297,8 @@ static void EnumerateFolder(BuildState& b, LPCITEMIDLIST folder, int second) {
       FreePidl(child);
       continue;
     }
-    if (m->OptionText && (m->Bits & SMO_FULL)) {
+    // Without a pattern every entry shows: no path lookup per entry.
+    if (patterns) {
       LPITEMIDLIST full = CombinePidl(folder, child);
       int show = MatchOptionPatterns(full, name, m->OptionText, m->Bits, isFolder);
       FreePidl(full);

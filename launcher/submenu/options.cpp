@@ -111,6 +111,19 @@ int MatchNamePattern(const wchar_t* pattern, const wchar_t* name) {
   }
 }
 
+int OptionTextHasPatterns(const wchar_t* text) {
+  for (const wchar_t* p = text; p && *p;) {
+    if (*p == L' ') {
+      ++p;
+    } else if (*p == L'/') {
+      while (*p && *p != L' ') ++p;
+    } else {
+      return 1;
+    }
+  }
+  return 0;
+}
+
 int MatchOptionText(const wchar_t* text, const wchar_t* name, UINT bits, int isFolder) {
   if (!name || !*name || !text || !(bits & SMO_FULL) || (isFolder && !(bits & SMO_FOLDERS_TOO))) return 1;
   int show = 1;

@@ -71,6 +71,8 @@ SubMenuDefaults CurrentSubMenuDefaults();
 // character, the rest compared ignoring case). The pattern ends at a blank,
 // a '/' or its terminator.
 int MatchNamePattern(const wchar_t* pattern, const wchar_t* name);
+// 1 when the option text holds a name pattern (a word that is no switch).
+int OptionTextHasPatterns(const wchar_t* text);
 // The patterns of the option text against one name: 1 show, 0 leave out.
 int MatchOptionText(const wchar_t* text, const wchar_t* name, UINT bits, int isFolder);
 // As above, with the name taken from the entry's file-system path when it

@@ -130,6 +130,10 @@ TEST(SubMenuPatterns, KeepDropAndFolders) {
     EXPECT_EQ(c.Show, MatchOptionText(c.Text, c.Name, c.Bits, c.Folder))
         << ::testing::PrintToString(std::wstring(c.Text)) << " " << ::testing::PrintToString(std::wstring(c.Name));
   EXPECT_EQ(1, MatchOptionText(nullptr, L"a.bmp", full, 0));
+  EXPECT_FALSE(OptionTextHasPatterns(L"/max5  /ssr /h"));
+  EXPECT_FALSE(OptionTextHasPatterns(nullptr));
+  EXPECT_TRUE(OptionTextHasPatterns(L"/fi *.txt"));
+  EXPECT_TRUE(OptionTextHasPatterns(L"a"));
 }
 
 }  // namespace
