@@ -420,14 +420,23 @@ static DWORD WINAPI SubMenuBuilderThread(LPVOID arg) {
   if (result && m->Kind == SMK_FOLDER && (g_App.Settings.Option1 & OPT1_DEFERRED_MENU_ICONS) &&
       !(m->Bits & SMO_NO_ICONS)) {
     InterlockedOr(&m->State, SMS_ICONS);
-    for (SmItem*& it : b.Items) {
-      if (Stopped(m)) break;
-      SmItem probe = *it;
+    // Shown entries get their icon one message each; the rest come in one
+    // array at the end (slot 0 holds the count), so a big folder does not
+    // flood the window with messages.
+    int n = (int)b.Items.size();
+    int* all = (int*)SmAlloc(b.Heap, (n + 1) * sizeof(int));
+    if (all) all[0] = n;
+    int first = m->FirstVisible, shown = m->Rows * m->Columns;
+    for (int i = 0; i < n && !Stopped(m); ++i) {
+      SmItem probe = *b.Items[i];
+      probe.Attributes &= ~SMA_ICON_LOADED;
       LoadItemIcon(b, &probe);
-      if (probe.Attributes & SMA_ICON_LOADED)
-        PostMessageW(m->Window, WMA_SMREDRAWITEM, (WPARAM)(&it - b.Items.data()), (LPARAM)probe.ImageIndex);
+      int index = (probe.Attributes & SMA_ICON_LOADED) ? probe.ImageIndex : -1;
+      if (all) all[i + 1] = index;
+      if (index >= 0 && i >= first && i < first + shown) PostMessageW(m->Window, WMA_SMREDRAWITEM, (WPARAM)i, index);
       Sleep(0);
     }
+    if (all && (Stopped(m) || !PostMessageW(m->Window, WMA_SMREDRAWITEM, (WPARAM)-1, (LPARAM)all))) SmFree(b.Heap, all);
     InterlockedAnd(&m->State, ~SMS_ICONS);
   }
   if (SUCCEEDED(co)) CoUninitialize();

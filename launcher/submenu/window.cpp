@@ -133,10 +133,21 @@ LRESULT CALLBACK SubMenuWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lPar
       OnWorkerDone(w, m, wParam);
       return 0;
     case WMA_SMREDRAWITEM:
-      // A deferred icon: wParam the item's index in the adopted build,
-      // lParam its system image-list index.
-      if (m && (int)wParam < m->ItemCount && m->Items[wParam]->Pidl &&
-          !(m->Items[wParam]->Attributes & SMA_ICON_LOADED)) {
+      // Deferred icons: wParam an item index of the adopted build and
+      // lParam its system image-list index; or wParam -1 and lParam the
+      // builder's array of all of them.
+      if (m && wParam == (WPARAM)-1 && lParam) {
+        const int* all = (const int*)lParam;
+        if (all[0] == m->ItemCount)
+          for (int i = 0; i < m->ItemCount; ++i)
+            if (all[i + 1] >= 0 && m->Items[i]->Pidl && !(m->Items[i]->Attributes & SMA_ICON_LOADED)) {
+              m->Items[i]->ImageIndex = all[i + 1];
+              m->Items[i]->Attributes |= SMA_ICON_LOADED;
+            }
+        SmFree(OwnersOf(m)->Heap, (void*)all);
+        InvalidateRect(w, nullptr, FALSE);
+      } else if (m && wParam < (WPARAM)m->ItemCount && m->Items[wParam]->Pidl &&
+                 !(m->Items[wParam]->Attributes & SMA_ICON_LOADED)) {
         SmItem* it = m->Items[wParam];
         it->ImageIndex = (int)lParam;
         it->Attributes |= SMA_ICON_LOADED;
