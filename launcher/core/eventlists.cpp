@@ -449,7 +449,9 @@ void OpenItemMenuAt(ButtonInfo* item, int flags) {
   InterlockedOr(&g_App.RunState, RS_SUBMENU_FROM_ITEM);
   POINT pt = GetItemMenuPoint(FindItemCell(item), nullptr, flags);
   if (g_MenuEntries.OpenSubMenu)
-    g_MenuEntries.OpenSubMenu((int)ItemTypeOf(item->Type), nullptr, item->Directory, pt, flags);
+    // A last-menu button's option bits say which last menu it reopens.
+    g_MenuEntries.OpenSubMenu((int)(ItemTypeOf(item->Type) | (item->Type & 0x30000)), nullptr, item->Directory, pt,
+                              flags);
 }
 
 void RunSpecialCommand(ButtonInfo* item, int flags) {

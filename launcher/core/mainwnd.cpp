@@ -193,6 +193,7 @@ static void OnRecycleBinNotice(WPARAM wParam, LPARAM lParam) {
 // --- sub-menu focus ----------------------------------------------------------------------
 
 static const DWORD kSubMenuSettleMs = 400;
+static const UINT kCloseRetryMs = 50;
 
 int ShouldCloseSubMenus(int dialogOpen, DWORD sinceOpenedMs, int foregroundInMenu, int cursorInMenu) {
   return !dialogOpen && sinceOpenedMs >= kSubMenuSettleMs && !foregroundInMenu && !cursorInMenu;
@@ -317,8 +318,13 @@ static LRESULT OnPrivateMessage(HWND w, UINT message, WPARAM wParam, LPARAM lPar
       OnRecycleBinNotice(wParam, lParam);
       return 0;
     case WMA_CLOSESUBMENUS:
-      if (g_InputOutlets.CloseSubMenus && !g_InputOutlets.CloseSubMenus((int)wParam, 0))
-        PostMessageW(w, WMA_CLOSESUBMENUS, wParam, 0);
+      // A level whose builder does not stop refuses; asking again at once
+      // would spin while it hangs, so a short timer asks again.
+      if (g_InputOutlets.CloseSubMenus && !g_InputOutlets.CloseSubMenus((int)wParam, 0)) {
+        int& pending = g_App.Wnd.PendingCloseLevel;
+        if (pending <= 0 || (int)wParam < pending) pending = (int)wParam + 1;
+        SetTimer(w, TIMER_CLOSESUBMENUS, kCloseRetryMs, nullptr);
+      }
       return 0;
     case WMA_BUTTONUP: {
       POINT pt = {};
@@ -476,7 +482,13 @@ LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
       if (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYERED) break;
       PaintMainWindow(w);
       return 0;
+    case WM_CLOSE:
+      // The last menu is recorded by closing the tree, before the window
+      // and the menus it owns go.
+      if (g_InputOutlets.CloseSubMenus) g_InputOutlets.CloseSubMenus(0, 1);
+      break;
     case WM_ENDSESSION:
+      if (g_InputOutlets.CloseSubMenus) g_InputOutlets.CloseSubMenus(0, 1);
       WritePendingSettings();
       return 0;
     case WM_SHOWWINDOW:
@@ -551,7 +563,12 @@ LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
       UpdateCursor();
       return 0;
     case WM_TIMER:
-      if (wParam == TIMER_PRESSHOLD) OnPressHoldTimer();
+      if (wParam == TIMER_CLOSESUBMENUS) {
+        KillTimer(w, TIMER_CLOSESUBMENUS);
+        int level = g_App.Wnd.PendingCloseLevel - 1;
+        g_App.Wnd.PendingCloseLevel = 0;
+        if (level >= 0) PostMessageW(w, WMA_CLOSESUBMENUS, (WPARAM)level, 0);
+      } else if (wParam == TIMER_PRESSHOLD) OnPressHoldTimer();
       else if (wParam == TIMER_PAGEDELAY) OnPageDelayTimer();
       else if (!OnTickerTimer(wParam)) break;
       return 0;

@@ -30,6 +30,7 @@ struct MainWindowState {
   int ImeWasOn;          // the IME was switched off on activation
   UINT PowerState;
   DWORD SubMenuOpenedTick;  // when the last sub-menu window opened
+  int PendingCloseLevel;    // 1 + the lowest level a refused close still has to reach; 0 none
   // The one skin-name buffer WMA_SELECTSKIN accepts (QueueSkinSelection).
   wchar_t SkinRequest[kSkinNameChars];
 };
@@ -48,6 +49,7 @@ enum {
   TIMER_BALLOON = 14,
   TIMER_HOOKSTATE = 15,
   TIMER_MENUCLOSER = 16,
+  TIMER_CLOSESUBMENUS = 17,  // asks the sub-menus again after a refused close
 };
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,4 +1,5 @@
 #include "core/startup.h"
+#include "submenu/submenu.h"
 
 #include <commctrl.h>
 #include <objidl.h>
@@ -206,7 +207,7 @@ int RegisterWindowClasses(HINSTANCE instance) {
   const ClassRow rows[] = {
       {kMainWndClass, CS_DBLCLKS, MainWndProc},
       {kDragWndClass, 0, PlainWndProc},
-      {kSubMenuWndClass, CS_DBLCLKS, PlainWndProc},
+      {kSubMenuWndClass, CS_DBLCLKS, SubMenuWndProc},
       {kSmDragWndClass, 0, PlainWndProc},
       {kSearchWndClass, 0, PlainWndProc},
       {kEdgeWndClass, 0, PlainWndProc},
@@ -360,6 +361,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   if (Gdiplus::GdiplusStartup(&c.GdiplusToken, &gdip, nullptr) != Gdiplus::Ok) c.GdiplusToken = 0;
 
   InitTriggerPlatform();
+  BindSubMenuOutlets(instance);
   HWND w = CreateMainWindow(instance);
   if (!w) return 0;
   if (!CreateToolTip()) return 0;
