@@ -24,6 +24,7 @@
 #include "core/tray.h"
 #include "core/triggers.h"
 #include "core/winhelpers.h"
+#include "dialogs/dialogboxes.h"
 #include "dialogs/dialoghelpers.h"
 #include "render/draw.h"
 #include "render/iconcache.h"
@@ -356,6 +357,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
   CollectWinKeyCodes();
   ResetInputState();
   BindInputOutlets();
+  BindDialogEntries();
 
   Gdiplus::GdiplusStartupInput gdip;
   if (Gdiplus::GdiplusStartup(&c.GdiplusToken, &gdip, nullptr) != Gdiplus::Ok) c.GdiplusToken = 0;

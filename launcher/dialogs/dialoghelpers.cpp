@@ -16,7 +16,9 @@ static int RealMessageBox(HWND owner, int, const wchar_t* text, const wchar_t* c
 static BOOL RealGetOpenFileName(OPENFILENAMEW* ofn) { return GetOpenFileNameW(ofn); }
 static BOOL RealGetSaveFileName(OPENFILENAMEW* ofn) { return GetSaveFileNameW(ofn); }
 
-DialogSeams g_DialogSeams = {RealMessageBox, RealGetOpenFileName, RealGetSaveFileName};
+static BOOL RealShellExecuteEx(SHELLEXECUTEINFOW* info) { return ShellExecuteExW(info); }
+
+DialogSeams g_DialogSeams = {RealMessageBox, RealGetOpenFileName, RealGetSaveFileName, RealShellExecuteEx};
 
 static const wchar_t kCaption[] = L"Vantrel";
 const int kMessageChars = 1024;

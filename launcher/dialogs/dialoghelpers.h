@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 // Platform calls of the dialogs that tests replace; filled with the real
 // calls. The message box also gets the string id so a recorder can name it.
@@ -11,6 +12,7 @@ struct DialogSeams {
   int (*MessageBoxFn)(HWND owner, int id, const wchar_t* text, const wchar_t* caption, UINT flags);
   BOOL (*GetOpenFileNameFn)(OPENFILENAMEW* ofn);
   BOOL (*GetSaveFileNameFn)(OPENFILENAMEW* ofn);
+  BOOL (*ShellExecuteExFn)(SHELLEXECUTEINFOW* info);  // links of the About box
 };
 extern DialogSeams g_DialogSeams;
 

@@ -33,6 +33,7 @@
 #define IDR_MENU_DROPDELETE 132
 #define IDR_MENU_FOLDERMENU 133
 #define IDR_MENU_TREE 134
+#define IDR_MENU_EDGE 135
 
 // Strings
 #define IDS_LANG_VERSION 300
@@ -93,3 +94,26 @@
 #define IDS_RESTRICTED_OFF 688
 #define IDS_HOOKS_RELEASED 689
 #define IDS_HOOKS_RESUMED 690
+
+// Dialogs: the small dialogs and the sixteen options pages (164-179 in
+// sheet order).
+#define IDD_ABOUT 150
+#define IDD_LANGUAGE 151
+#define IDD_INITIAL_PAGE 163
+#define IDD_PAGE_FIRST 164
+#define IDD_PAGE_LAST 179
+
+// Dialog strings.
+#define IDS_OPTIONS_CAPTION 308
+#define IDS_CLICK 390
+#define IDS_DOUBLE_CLICK 391
+#define IDS_TRIPLE_CLICK 392
+#define IDS_TRIGGER_FIRST 393   // 393-442: the 50 trigger texts
+#define IDS_PLACE_FIRST 443     // 443-454: the 12 places
+#define IDS_LAST_PAGE 483
+#define IDS_SHOW_LAUNCHER 484
+#define IDS_SUBMENU 644
+#define IDS_ASK_DELETE_TRIGGER 673
+#define IDS_NO_SHOW_TRIGGER 674
+#define IDS_NEVER_SHOWN_RESTRICTED 675
+#define IDS_FORCE_SHOW_HINT 676

@@ -7,3 +7,5 @@ set_target_properties(dialogs_testlang PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${VN_FIXTURES} ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures-lib)
 target_link_options(dialogs_testlang PRIVATE -nostdlib -Wl,-e,0)
 add_dependencies(${name}_tests dialogs_testlang)
+# The language dialog lists the shipped English.dll and the store's version fixtures.
+add_dependencies(${name}_tests English store_lang_v421 store_lang_v420 store_lang_comma)

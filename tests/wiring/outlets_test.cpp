@@ -79,7 +79,7 @@ std::vector<Table> Tables() {
       {"IconCacheSeams", &g_IconCacheSeams, sizeof g_IconCacheSeams, {"WriteFile"}},
       {"SkinXmlSeams", &g_SkinXmlSeams, sizeof g_SkinXmlSeams, {"LoadSlotImage", "ScreenBitsPerPixel"}},
       {"DialogSeams", &g_DialogSeams, sizeof g_DialogSeams,
-       {"MessageBoxFn", "GetOpenFileNameFn", "GetSaveFileNameFn"}},
+       {"MessageBoxFn", "GetOpenFileNameFn", "GetSaveFileNameFn", "ShellExecuteExFn"}},
       {"BackupSeams", &g_BackupSeams, sizeof g_BackupSeams, {"Today", "SetTrayBusy"}},
       {"IniWriteFile", &g_IniWriteFile, sizeof g_IniWriteFile, {"WriteFile"}},
       {"HotKeyRowHandler", &g_HotKeyRowHandler, sizeof g_HotKeyRowHandler, {"Handler"}},
@@ -98,8 +98,7 @@ const std::set<std::string> kNotBuiltYet = {
     // Search window.
     "StoreOutlets.PostResearch", "MenuEntryPoints.ToggleSearchWindow", "MenuEntryPoints.RelayoutSearchWindow",
     // Dialogs.
-    "StoreOutlets.RegisterItemDialog", "StoreOutlets.OpenItemProperties", "MenuEntryPoints.AboutDialog",
-    "MenuEntryPoints.LanguageDialog", "MenuEntryPoints.HotkeyListDialog", "MenuEntryPoints.OptionsDialog",
+    "StoreOutlets.RegisterItemDialog", "StoreOutlets.OpenItemProperties", "MenuEntryPoints.HotkeyListDialog",
     "MenuEntryPoints.AddPageDialog",
     // Drag and drop, and operations on dropped files.
     "LaunchPlatform.GetDropPoint", "MenuEntryPoints.OpenItemLocation",
