@@ -21,3 +21,19 @@ endif()
 if(TARGET setup_tests)
   target_link_libraries(setup_tests PRIVATE vnsetupcore)
 endif()
+
+# The staged distribution the end-to-end test installs, and that test, in
+# a Wine prefix of its own (it writes the machine's Uninstall key).
+if(TARGET Setup AND TARGET e2e_tests)
+  add_custom_target(setup_dist
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tools/stage-dist.sh ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/setupdist > /dev/null
+    DEPENDS Setup Vantrel VnHook VnAdmin English Skins LanguageIni)
+  add_executable(setup_e2e_tests ${CMAKE_SOURCE_DIR}/tests/setupe2e/setup_e2e.cpp)
+  target_link_libraries(setup_e2e_tests PRIVATE vntestsupport GTest::gtest_main)
+  target_link_options(setup_e2e_tests PRIVATE -static)
+  add_dependencies(setup_e2e_tests setup_dist shellstandin)
+  if(VN_RUN_TESTS)
+    add_test(NAME setup_e2e COMMAND sh -c "VANTREL_WINEPREFIX=$VANTREL_WINEPREFIX.setup exec '${CMAKE_SOURCE_DIR}/tools/wine-run.sh' '${CMAKE_BINARY_DIR}/setup_e2e_tests.exe'")
+    set_tests_properties(setup_e2e PROPERTIES TIMEOUT 600 RUN_SERIAL ON)
+  endif()
+endif()
