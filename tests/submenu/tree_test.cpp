@@ -190,9 +190,11 @@ TEST_F(SubMenuTree, LevelLeavesTheStackByIdentity) {
   EXPECT_FALSE(IsSubMenuTreeOpen());
 }
 
-// Closing while the builder still reads a big folder: refused without
-// force within about 100 ms, then closed with force, and the builder
-// ends by itself without touching a freed level.
+// Closing while the builder still reads a big folder: without force the
+// close waits about 100 ms for the builder to stop and is refused when it
+// has not (whether it has depends on where the shell is in the folder);
+// with force it always closes, and the builder ends by itself without
+// touching a freed level.
 TEST_F(SubMenuTree, ClosingWhileTheBuilderReadsABigFolder) {
   std::wstring big = dir_->File(L"big");
   CreateDirectoryW(big.c_str(), nullptr);
@@ -200,11 +202,12 @@ TEST_F(SubMenuTree, ClosingWhileTheBuilderReadsABigFolder) {
   ASSERT_TRUE(OpenFolder(big, L"/ss"));
   Pump(30);
   DWORD t0 = GetTickCount();
-  // Refused at first (the builder is still reading), and quickly.
-  EXPECT_FALSE(CloseSubMenus(0, 0));
+  int closed = CloseSubMenus(0, 0);
   EXPECT_LT(GetTickCount() - t0, 1000u);
-  EXPECT_TRUE(IsSubMenuTreeOpen());
-  EXPECT_TRUE(CloseSubMenus(0, 1));
+  EXPECT_EQ(!closed, IsSubMenuTreeOpen());
+  if (!closed) {
+    EXPECT_TRUE(CloseSubMenus(0, 1));
+  }
   EXPECT_FALSE(IsSubMenuTreeOpen());
   DWORD start = GetTickCount();
   while (RunningSubMenuBuilders() && GetTickCount() - start < 30000) Pump(20);
