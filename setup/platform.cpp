@@ -4,6 +4,7 @@
 #include <userenv.h>
 #include <wchar.h>
 
+#include "common/desktopshell.h"
 #include "common/messagelog.h"
 #include "common/osversion.h"
 #include "setup/state.h"
@@ -105,52 +106,7 @@ static BOOL RealRunHidden(const wchar_t* cmdline) {
 // Started through the desktop's shell view, the program runs as the desktop
 // user without elevation.
 static HRESULT RealShellExecuteAsShellUser(const wchar_t* program) {
-  HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IShellWindows* windows = nullptr;
-  IDispatch* desktopDispatch = nullptr;
-  IShellBrowser* browser = nullptr;
-  IShellView* view = nullptr;
-  IDispatch* background = nullptr;
-  IShellFolderViewDual* folderView = nullptr;
-  IDispatch* application = nullptr;
-  IShellDispatch2* shell = nullptr;
-  HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, (void**)&windows);
-  if (SUCCEEDED(hr)) {
-    VARIANT location, root;
-    VariantInit(&location);
-    VariantInit(&root);
-    long hwnd = 0;
-    hr = windows->FindWindowSW(&location, &root, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, &desktopDispatch);
-    if (hr == S_FALSE) hr = E_FAIL;
-  }
-  IServiceProvider* services = nullptr;
-  if (SUCCEEDED(hr)) hr = desktopDispatch->QueryInterface(IID_IServiceProvider, (void**)&services);
-  if (SUCCEEDED(hr)) hr = services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, (void**)&browser);
-  if (services) services->Release();
-  if (SUCCEEDED(hr)) hr = browser->QueryActiveShellView(&view);
-  if (SUCCEEDED(hr)) hr = view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, (void**)&background);
-  if (SUCCEEDED(hr)) hr = background->QueryInterface(IID_IShellFolderViewDual, (void**)&folderView);
-  if (SUCCEEDED(hr)) hr = folderView->get_Application(&application);
-  if (SUCCEEDED(hr)) hr = application->QueryInterface(IID_IShellDispatch2, (void**)&shell);
-  if (SUCCEEDED(hr)) {
-    BSTR file = SysAllocString(program);
-    VARIANT args, dir, op, show;
-    VariantInit(&op);
-    VariantInit(&show);
-    args.vt = VT_BSTR;
-    args.bstrVal = SysAllocString(g_Setup.StartupOptions);
-    dir.vt = VT_BSTR;
-    dir.bstrVal = SysAllocString(g_Setup.InstallFolder);
-    hr = shell->ShellExecute(file, args, dir, op, show);
-    SysFreeString(file);
-    VariantClear(&args);
-    VariantClear(&dir);
-  }
-  IUnknown* all[] = {shell, application, folderView, background, view, browser, desktopDispatch, windows};
-  for (IUnknown* u : all)
-    if (u) u->Release();
-  if (SUCCEEDED(init)) CoUninitialize();
-  return hr;
+  return ShellExecuteViaDesktop(program, g_Setup.StartupOptions, g_Setup.InstallFolder, nullptr, SW_SHOWNORMAL);
 }
 
 static int RealShowMessage(int id, UINT flags, const wchar_t* arg) {

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "common/desktopshell.h"
 #include "core/commands.h"
 #include "core/eventlists.h"
 #include "core/hookctl.h"

@@ -54,11 +54,6 @@ void ShowItemContextMenu(ButtonInfo* button, HWND owner, POINT pt);
 // (owner-drawn "Send to" and "Open with" entries); 1 when it took one.
 int ForwardShellMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
-// Starts file through the desktop shell's own dispatch object, so that the
-// program runs with the shell's rights.
-HRESULT ShellExecuteViaDesktop(const wchar_t* file, const wchar_t* parameters, const wchar_t* directory,
-                               const wchar_t* verb, int show);
-
 // Name of a new shortcut for target in folder: "name.lnk", then
 // "name (2).lnk" up to "name (9999).lnk"; exists decides which are taken.
 // 0 when every name is taken or the name does not fit.
