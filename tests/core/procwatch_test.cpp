@@ -9,6 +9,7 @@
 #include "core/launch.h"
 #include "core/procwatch.h"
 #include "core/startup.h"
+#include "support/test_support.h"
 #include "state.h"
 #include "core_child.h"
 #include "store/items.h"
@@ -27,15 +28,6 @@ LRESULT CALLBACK WatchWndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   if (m == WMA_WATCHCREATE) InstallWatchCreateHook();
   else if (m == WMA_WATCHDESTROY) InstallWatchDestroyHook();
   return DefWindowProcW(w, m, wp, lp);
-}
-
-void Pump(DWORD ms) {
-  DWORD start = GetTickCount();
-  do {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(5);
-  } while (GetTickCount() - start < ms);
 }
 
 class ProcWatchTest : public testing::Test {

@@ -15,15 +15,6 @@
 
 namespace {
 
-void Pump(DWORD ms) {
-  DWORD start = GetTickCount();
-  do {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(5);
-  } while (GetTickCount() - start < ms);
-}
-
 // Pumps until every open level has adopted its items (or the time is up).
 std::vector<SmLevelView> WaitBuilt(int levels, DWORD ms = 10000) {
   DWORD start = GetTickCount();

@@ -112,3 +112,12 @@ std::wstring BuildFile(const wchar_t* name) {
     if (c == L'/') c = L'\\';
   return p;
 }
+
+void Pump(DWORD ms) {
+  DWORD start = GetTickCount();
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(5);
+  } while (GetTickCount() - start < ms);
+}

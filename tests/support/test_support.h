@@ -29,3 +29,5 @@ void RemoveTree(const std::wstring& path);
 void CopyTree(const std::wstring& from, const std::wstring& to);
 // Every file below folder, as paths relative to it ("Data\\Design.ini").
 std::set<std::wstring> ListFiles(const std::wstring& folder);
+// Dispatches this thread's messages for at least ms milliseconds.
+void Pump(DWORD ms);
