@@ -17,6 +17,7 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh)
 endif()
 
+set(VN_CURSOR_SUITES core render dialogs submenu)
 file(GLOB VN_TEST_DIRS LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/*)
 foreach(dir ${VN_TEST_DIRS})
   get_filename_component(name ${dir} NAME)
@@ -36,6 +37,11 @@ foreach(dir ${VN_TEST_DIRS})
   if(VN_RUN_TESTS)
     add_test(NAME ${name} COMMAND ${name}_tests)
     set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+    # The mouse cursor is one for every process of the prefix: suites that
+    # place it must not run beside each other.
+    if(name IN_LIST VN_CURSOR_SUITES)
+      set_tests_properties(${name} PROPERTIES RESOURCE_LOCK cursor)
+    endif()
   endif()
 endforeach()
 

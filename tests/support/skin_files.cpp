@@ -97,7 +97,11 @@ void InstallSettingsTool(const std::wstring& folder) {
 ToolRun RunSettingsTool(const std::wstring& folder, const std::wstring& dataFolder,
                         const std::vector<std::wstring>& args) {
   ToolRun run;
-  std::wstring exe = folder + L"\\vnsettings.exe", out = folder + L"\\vnsettings.out";
+  // Wine's console host of an earlier run may still hold that run's output
+  // file, doomed: every run writes a file of its own.
+  static unsigned runs;
+  std::wstring exe = folder + L"\\vnsettings.exe",
+               out = folder + L"\\vnsettings" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++runs) + L".out";
   std::wstring cmd = L"\"" + exe + L"\" \"" + dataFolder + L"\"";
   for (const std::wstring& a : args) cmd += L" \"" + a + L"\"";
   SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
@@ -123,8 +127,7 @@ ToolRun RunSettingsTool(const std::wstring& folder, const std::wstring& dataFold
   }
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
-  // Wine's console host of the tool may hold the file a little longer:
-  // read it shared.
+  // The console host may hold the file a little longer: read it shared.
   HANDLE in = CreateFileW(out.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, 0, nullptr);
   if (in != INVALID_HANDLE_VALUE) {
