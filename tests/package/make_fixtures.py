@@ -11,6 +11,10 @@ import subprocess
 import sys
 import zlib
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+import importlib
+packager = importlib.import_module("make-package")
+
 out = os.path.abspath(sys.argv[1])
 src = os.path.join(out, "src")
 PASSWORD = "Tr0ub4dor&3"
@@ -288,3 +292,19 @@ make_sources()
 infozip()
 sevenzip()
 crafted()
+
+
+def package_header():
+    """A header packed by the build's packer, every field set, for the suite to
+    read and to pack again byte for byte."""
+    values = {"kind": "6", "charset": "U", "destination": "%temp%\\Vantrel \u00fc",
+              "command": "setup.exe /q", "overwrite": 1, "open_folder": 0, "delete": 1,
+              "skip_confirmation": 1, "crc": 0xDEADBEEF, "caption": "Caption", "question": "Go on?"}
+    header = packager.pack_header(values)
+    if packager.read_header(header) != dict(values, magic="MOBRAL"):
+        sys.exit("the packer cannot read its own header")
+    with open(f"{out}/header.bin", "wb") as f:
+        f.write(header)
+
+
+package_header()
