@@ -5,7 +5,8 @@
 #                make run SKIN='\Basalt' (the folder Skins\Basalt) or
 #                SKIN=Basalt.zip (the archive), SKIN= for the classic look
 #   make test  - install what is missing, build both architectures, run every test
-#   make dist  - stage the program folders in dist/x64 and dist/x86
+#   make dist  - stage the program folders in dist/x64 and dist/x86, and pack
+#                them as dist/mobral64W.exe and dist/mobralW.exe
 #   make fuzz  - a long fuzzing run of every reader (INPUTS per reader,
 #                SEED, READER=png for one reader)
 SHELL := /bin/bash
@@ -66,6 +67,7 @@ fuzz: build-x64
 dist: build
 	@tools/stage-dist.sh $(BUILD)/x64 $(ROOT)/dist/x64
 	@tools/stage-dist.sh $(BUILD)/x86 $(ROOT)/dist/x86
+	@tools/make-dist-packages.sh $(BUILD) $(ROOT)/dist
 
 # SKIN only counts when given on the command line (an empty one too).
 run: build-x64

@@ -298,3 +298,14 @@ TEST(SfxHeader, ResolvedPathsOutsideTheFolderAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The built program is stripped: its payload goes right behind its image.
+TEST(SfxHeader, BuiltProgramsPayloadOffsetIsItsSize) {
+  std::string image = ReadFileBytes(std::wstring(VN_BUILD_DIR) + L"\\" + VN_PACKAGE_PROGRAM);
+  ASSERT_GT(image.size(), 4096u);
+  EXPECT_EQ(FindPayloadOffset((const uint8_t*)image.data(), image.size()), image.size());
+}
+
+}  // namespace
