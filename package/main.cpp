@@ -1,6 +1,5 @@
 // mobral64W / mobralW: the self-extracting package program.
 #include <windows.h>
-#include <commctrl.h>
 
 #include "package/driver.h"
 
@@ -9,7 +8,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR line, int) {
   typedef BOOL(WINAPI * SetDirsFn)(DWORD);
   SetDirsFn setDirs = (SetDirsFn)(void*)GetProcAddress(GetModuleHandleW(L"kernel32"), "SetDefaultDllDirectories");
   if (setDirs) setDirs(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS);
-  InitCommonControls();
+  // Common controls by full path: a static import would be looked for
+  // beside the package first (it is no known system library).
+  wchar_t comctl[MAX_PATH];
+  UINT n = GetSystemDirectoryW(comctl, MAX_PATH - 16);
+  if (n > 0 && n < MAX_PATH - 16) {
+    lstrcatW(comctl, L"\\comctl32.dll");
+    HMODULE cc = LoadLibraryExW(comctl, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    typedef void(WINAPI * InitFn)();
+    InitFn init = cc ? (InitFn)(void*)GetProcAddress(cc, "InitCommonControls") : nullptr;
+    if (init) init();
+  }
   ClearSfxSettings(&g_SfxSettings);
   wchar_t archive[MAX_PATH] = L"", destination[MAX_PATH] = L"";
   int parsed = -1;

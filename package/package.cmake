@@ -6,7 +6,7 @@ else()
   set(VN_PACKAGE_NAME mobralW)
 endif()
 add_executable(${VN_PACKAGE_NAME} WIN32 ${CMAKE_SOURCE_DIR}/package/main.cpp)
-target_link_libraries(${VN_PACKAGE_NAME} PRIVATE vnpackage comctl32 user32 shell32)
+target_link_libraries(${VN_PACKAGE_NAME} PRIVATE vnpackage user32 shell32)
 target_link_options(${VN_PACKAGE_NAME} PRIVATE ${VN_EXE_LINK} -s)
 
 # Packages of a small tree for the end-to-end tests, with a recording

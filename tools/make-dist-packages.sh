@@ -12,5 +12,5 @@ for pair in x64:mobral64W x86:mobralW; do
   python3 "$here/make-package.py" "$build/$arch/$name.exe" "$dist/$arch.zip" "$dist/$name.exe" \
     --destination '%temp%' --command setup.exe --delete --skip-confirmation --overwrite
   rm -f "$dist/$arch.zip"
-  echo "make-dist-packages: $dist/$name.exe"
+  python3 "$here/make-package.py" --check "$dist/$name.exe"
 done

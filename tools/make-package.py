@@ -5,6 +5,7 @@ header, then the zip. The header's CRC covers every byte behind it.
   make-package.py STUB ZIP OUT [--destination T] [--command C] [--overwrite]
                   [--open-folder] [--delete] [--skip-confirmation]
                   [--caption S] [--question S] [--kind 3|6]
+  make-package.py --check PACKAGE   (header at the payload offset, CRC)
 """
 import argparse
 import struct
@@ -67,7 +68,36 @@ def read_header(data):
     return values
 
 
+def payload_offset(image):
+    """End of the last section's raw data: where the header must start."""
+    pe = struct.unpack_from("<I", image, 60)[0]
+    if image[:2] != b"MZ" or image[pe:pe + 4] != b"PE\0\0":
+        return 0
+    sections, = struct.unpack_from("<H", image, pe + 6)
+    optional, = struct.unpack_from("<H", image, pe + 20)
+    last = pe + 24 + optional + 40 * (sections - 1)
+    size, pointer = struct.unpack_from("<II", image, last + 16)
+    return pointer + size
+
+
+def check(path):
+    data = open(path, "rb").read()
+    offset = payload_offset(data)
+    values = read_header(data[offset:offset + HEADER_BYTES]) if offset else None
+    if not values:
+        sys.exit(f"make-package: {path}: no header at the payload offset {offset}")
+    crc = zlib.crc32(data[offset + HEADER_BYTES:])
+    if values["crc"] != crc:
+        sys.exit(f"make-package: {path}: payload CRC {crc:08x}, header says {values['crc']:08x}")
+    print(f"{path}: payload at {offset}, zip of {len(data) - offset - HEADER_BYTES} bytes, CRC {crc:08x}, "
+          f"destination {values['destination']!r}, command {values['command']!r}, delete {values['delete']}, "
+          f"skip confirmation {values['skip_confirmation']}, overwrite {values['overwrite']}")
+
+
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--check":
+        check(sys.argv[2])
+        return
     p = argparse.ArgumentParser()
     p.add_argument("stub")
     p.add_argument("zip")
