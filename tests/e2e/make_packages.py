@@ -60,6 +60,9 @@ pack("keeping.exe", archive("keeping.zip", recorder), destination="%temp%\\vnsfx
 pack("climbing.exe", archive("climbing.zip", recorder, [("../../escaped.txt", b"escaped"),
                                                        ("..\\..\\back.txt", b"back")]),
      destination="%temp%\\vnsfx-climb", command="vnrecorder.exe", skip_confirmation=True, overwrite=True)
+# A start question: answered No, nothing is extracted.
+pack("asking.exe", archive("asking.zip", recorder), destination="%temp%\\vnsfx-ask", command="vnrecorder.exe",
+     skip_confirmation=True, overwrite=True, caption="Vantrel", question="Install now?")
 # One flipped byte in the zip: nothing extracted, nothing run.
 with open(os.path.join(out, "deleting.exe"), "rb") as f:
     data = bytearray(f.read())

@@ -23,7 +23,9 @@ BOOL CALLBACK CloseBoxes(HWND w, LPARAM l) {
   wchar_t caption[100] = L"";
   GetWindowTextW(w, caption, 100);
   seen->Captions->push_back(caption);
-  PostMessageW(w, WM_CLOSE, 0, 0);
+  // A Yes/No box cannot be closed: it is answered No.
+  if (GetDlgItem(w, IDNO)) PostMessageW(w, WM_COMMAND, IDNO, 0);
+  else PostMessageW(w, WM_CLOSE, 0, 0);
   return TRUE;
 }
 
@@ -140,6 +142,17 @@ TEST(PackageE2E, ClimbingNamesStayInsideTheDestination) {
   EXPECT_FALSE(Exists(TempFolder(L"..\\escaped.txt")));
   EXPECT_FALSE(Exists(TempFolder(L"..\\..\\escaped.txt")));
   RemoveTree(dest);
+}
+
+TEST(PackageE2E, StartQuestionAnsweredNoExtractsNothing) {
+  std::wstring dest = TempFolder(L"vnsfx-ask");
+  RemoveTree(dest);
+  std::vector<std::wstring> boxes;
+  // Without a command line the exit code is the parser's -1.
+  EXPECT_EQ(RunPackage(Sfx(L"asking.exe"), &boxes), (DWORD)-1);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], L"Vantrel");
+  EXPECT_FALSE(Exists(dest));
 }
 
 }  // namespace
