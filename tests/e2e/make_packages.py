@@ -60,6 +60,16 @@ pack("keeping.exe", archive("keeping.zip", recorder), destination="%temp%\\vnsfx
 pack("climbing.exe", archive("climbing.zip", recorder, [("../../escaped.txt", b"escaped"),
                                                        ("..\\..\\back.txt", b"back")]),
      destination="%temp%\\vnsfx-climb", command="vnrecorder.exe", skip_confirmation=True, overwrite=True)
+# An entry whose data no longer matches its CRC, in a payload whose own CRC
+# is right: the tree is incomplete, so its command must not run.
+broken = archive("broken.zip", marker)
+with open(broken, "rb") as f:
+    zipped = bytearray(f.read())
+at = zipped.find(files["readme.txt"])
+zipped[at + 3] ^= 0x01
+with open(broken, "wb") as f:
+    f.write(zipped)
+pack("broken.exe", broken, command=f"marker.exe broken {record}", **shipped)
 # A start question: answered No, nothing is extracted.
 pack("asking.exe", archive("asking.zip", recorder), destination="%temp%\\vnsfx-ask", command="vnrecorder.exe",
      skip_confirmation=True, overwrite=True, caption="Vantrel", question="Install now?")

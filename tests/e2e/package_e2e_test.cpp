@@ -144,6 +144,21 @@ TEST(PackageE2E, ClimbingNamesStayInsideTheDestination) {
   RemoveTree(dest);
 }
 
+TEST(PackageE2E, BrokenEntryStopsTheCommand) {
+  std::wstring record = Sfx(L"marker-record.txt");
+  DeleteFileW(record.c_str());
+  std::wstring dest = TempFolder(L"~broken.exe");
+  RemoveTree(dest);
+  std::vector<std::wstring> boxes;
+  EXPECT_EQ(RunPackage(Sfx(L"broken.exe"), &boxes), 2u);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], L"ZIP-SFX");
+  EXPECT_FALSE(Exists(record));
+  EXPECT_FALSE(Exists(dest + L"\\readme.txt"));
+  EXPECT_TRUE(Exists(dest + L"\\data\\random.bin"));
+  RemoveTree(dest);
+}
+
 TEST(PackageE2E, StartQuestionAnsweredNoExtractsNothing) {
   std::wstring dest = TempFolder(L"vnsfx-ask");
   RemoveTree(dest);
