@@ -137,9 +137,44 @@ int RunAfterExtract(const wchar_t* command, const wchar_t* folder, bool wait) {
   if (!ShellExecuteExW(&sei)) return 0;
   if (!sei.hProcess) return 1;
   WaitForInputIdle(sei.hProcess, INFINITE);
-  if (wait) WaitForSingleObject(sei.hProcess, INFINITE);
+  Sleep(100);
+  DWORD code = 0;
+  if (!GetExitCodeProcess(sei.hProcess, &code) || !wait) {
+    CloseHandle(sei.hProcess);
+    return 1;
+  }
+  bool wasRunning = code == STILL_ACTIVE;
+  if (wasRunning)
+    while (WaitForSingleObject(sei.hProcess, 0) == WAIT_TIMEOUT) Sleep(100);
   CloseHandle(sei.hProcess);
+  Sleep(1000);
+  // A bootstrapper may leave the work to an installer of another process.
+  wchar_t className[64] = L"", title[64] = L"";
+  HWND installer = nullptr;
+  for (int tries = wasRunning ? 200 : 3000; tries > 0 && !installer; tries--) {
+    Sleep(10);
+    installer = FindInstallerWindow(className, title);
+  }
+  if (!installer) return 0;
+  while (FindWindowW(className[0] ? className : nullptr, title[0] ? title : nullptr)) Sleep(100);
   return 1;
+}
+
+HWND FindInstallerWindow(wchar_t* className, wchar_t* title) {
+  static const wchar_t* const kClasses[] = {L"MsiDialogCloseClass", L"InstallShield_Win"};
+  for (const wchar_t* c : kClasses) {
+    if (HWND w = FindWindowW(c, nullptr)) {
+      wcscpy(className, c);
+      return w;
+    }
+  }
+  className[0] = 0;
+  if (HWND w = FindWindowW(nullptr, L"Setup")) {
+    wcscpy(title, L"Setup");
+    return w;
+  }
+  title[0] = 0;
+  return nullptr;
 }
 
 SfxRunResult RunSfx(const wchar_t* archive, const wchar_t* cmdDestination) {

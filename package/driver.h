@@ -26,3 +26,7 @@ SfxRunResult RunSfx(const wchar_t* archive, const wchar_t* destination);
 // Runs command (relative to folder, which ends in '\'); with wait, until it
 // and any installer window it opened are gone. Nonzero when it started.
 int RunAfterExtract(const wchar_t* command, const wchar_t* folder, bool wait);
+// An installer's window (MSI, InstallShield, or titled "Setup"): className
+// receives the class that matched (empty for the title), title "Setup" when
+// the title matched; both at least 64 units.
+HWND FindInstallerWindow(wchar_t* className, wchar_t* title);

@@ -119,6 +119,38 @@ TEST(PackageE2E, ShippedSettingsRunTheCommandAndRemoveTheFolder) {
   EXPECT_FALSE(Exists(TempFolder(L"~deleting.exe")));
 }
 
+// A window titled "Setup" for three seconds, as an installer started by a
+// command that itself ended at once.
+DWORD WINAPI ShowSetupWindow(void*) {
+  HWND w = CreateWindowExW(0, L"STATIC", L"Setup", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  ULONGLONG end = GetTickCount64() + 3000;
+  MSG m;
+  while (GetTickCount64() < end) {
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    Sleep(20);
+  }
+  DestroyWindow(w);
+  return 0;
+}
+
+TEST(PackageE2E, InstallerWindowIsAwaitedBeforeTheFolderGoes) {
+  std::wstring record = Sfx(L"marker-record.txt");
+  DeleteFileW(record.c_str());
+  HANDLE shower = CreateThread(nullptr, 0, ShowSetupWindow, nullptr, 0, nullptr);
+  while (!FindWindowW(nullptr, L"Setup")) Sleep(10);
+  ULONGLONG start = GetTickCount64();
+  std::vector<std::wstring> boxes;
+  EXPECT_EQ(RunPackage(Sfx(L"deleting.exe"), &boxes), 0u);
+  ULONGLONG took = GetTickCount64() - start;
+  WaitForSingleObject(shower, INFINITE);
+  CloseHandle(shower);
+  // Gone with the window, long before the 30 s an absent window costs.
+  EXPECT_GE(took, 2500u);
+  EXPECT_LT(took, 20000u);
+  EXPECT_EQ(Lines(ReadFileBytes(record)), 1);
+  EXPECT_FALSE(Exists(TempFolder(L"~deleting.exe")));
+}
+
 TEST(PackageE2E, FlippedPayloadByteExtractsAndRunsNothing) {
   std::wstring record = Sfx(L"marker-record.txt");
   DeleteFileW(record.c_str());
