@@ -114,8 +114,47 @@ uint32_t PayloadCrc(HANDLE file, int64_t start) {
   return crc;
 }
 
+// A setup information file goes to setupapi's installer, by rundll32 from
+// the system folder, and is waited for.
+static int InstallInf(const std::wstring& path, const std::wstring& dir) {
+  wchar_t shortPath[MAX_PATH], system[MAX_PATH];
+  DWORD n = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) {
+    wcsncpy(shortPath, path.c_str(), MAX_PATH - 1);
+    shortPath[MAX_PATH - 1] = 0;
+  }
+  UINT s = GetSystemDirectoryW(system, MAX_PATH);
+  if (s == 0 || s >= MAX_PATH) return 0;
+  std::wstring line = L"\"" + std::wstring(system) + L"\\rundll32.exe\" setupapi,InstallHinfSection DefaultInstall 132 " +
+                      shortPath;
+  STARTUPINFOW si = {sizeof si};
+  PROCESS_INFORMATION pi;
+#ifndef _WIN64
+  // A package for 64-bit Windows installs into the real system folder.
+  typedef BOOL(WINAPI * DisableFn)(PVOID*);
+  typedef BOOL(WINAPI * RevertFn)(PVOID);
+  HMODULE kernel = GetModuleHandleW(L"kernel32");
+  DisableFn off = (DisableFn)(void*)GetProcAddress(kernel, "Wow64DisableWow64FsRedirection");
+  RevertFn on = (RevertFn)(void*)GetProcAddress(kernel, "Wow64RevertWow64FsRedirection");
+  PVOID redirection = nullptr;
+  bool switched = g_SfxSettings.Kind == '6' && off && on && off(&redirection);
+#endif
+  BOOL started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi);
+#ifndef _WIN64
+  if (switched) on(redirection);
+#endif
+  if (!started) return 0;
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return 1;
+}
+
 int RunAfterExtract(const wchar_t* command, const wchar_t* folder, bool wait) {
   std::wstring path = std::wstring(folder) + command, params;
+  size_t lastDot = path.rfind(L'.');
+  if (lastDot != std::wstring::npos && _wcsicmp(path.c_str() + lastDot, L".inf") == 0)
+    return InstallInf(path, path.substr(0, path.rfind(L'\\') + 1));
   // Parameters follow the program's ".exe" and a blank; they may hold dots
   // of their own (file names), so the last dot does not decide.
   for (size_t at = wcslen(folder); at + 4 < path.size(); at++) {

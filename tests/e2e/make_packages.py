@@ -70,6 +70,15 @@ zipped[at + 3] ^= 0x01
 with open(broken, "wb") as f:
     f.write(zipped)
 pack("broken.exe", broken, command=f"marker.exe broken {record}", **shipped)
+# A setup information file as the command: setupapi writes its value.
+inf = os.path.join(out, "install.inf")
+with open(inf, "w", newline="\r\n") as f:
+    f.write('[Version]\nSignature="$Windows NT$"\n\n[DefaultInstall]\nAddReg=Marks\n\n'
+            '[Marks]\nHKCU,"Software\\VantrelPackageTest","Installed",,"from the package"\n')
+with zipfile.ZipFile(os.path.join(out, "inf.zip"), "w") as z:
+    z.write(inf, "INSTALL.INF")
+pack("inf.exe", os.path.join(out, "inf.zip"), destination="%temp%\\vnsfx-inf", command="INSTALL.INF",
+     skip_confirmation=True, overwrite=True)
 # A start question: answered No, nothing is extracted.
 pack("asking.exe", archive("asking.zip", recorder), destination="%temp%\\vnsfx-ask", command="vnrecorder.exe",
      skip_confirmation=True, overwrite=True, caption="Vantrel", question="Install now?")

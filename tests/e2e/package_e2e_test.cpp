@@ -191,6 +191,21 @@ TEST(PackageE2E, BrokenEntryStopsTheCommand) {
   RemoveTree(dest);
 }
 
+TEST(PackageE2E, InfCommandIsInstalledBySetupapi) {
+  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\VantrelPackageTest");
+  std::vector<std::wstring> boxes;
+  EXPECT_EQ(RunPackage(Sfx(L"inf.exe"), &boxes), 0u);
+  EXPECT_TRUE(boxes.empty());
+  wchar_t value[100] = L"";
+  DWORD size = sizeof value;
+  EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\VantrelPackageTest", L"Installed", RRF_RT_REG_SZ, nullptr,
+                         value, &size),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(value, L"from the package");
+  RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\VantrelPackageTest");
+  RemoveTree(TempFolder(L"vnsfx-inf"));
+}
+
 TEST(PackageE2E, StartQuestionAnsweredNoExtractsNothing) {
   std::wstring dest = TempFolder(L"vnsfx-ask");
   RemoveTree(dest);
