@@ -257,7 +257,8 @@ int SanitiseEntryName(wchar_t* name, size_t capacity) {
 }
 
 int IsBelowFolder(const wchar_t* folder, const wchar_t* relative) {
-  wchar_t joined[2 * MAX_PATH + 8], full[2 * MAX_PATH + 8], base[2 * MAX_PATH + 8];
+  // Room for a destination and the longest entry name.
+  wchar_t joined[1100], full[1100], base[1100];
   if (_snwprintf(joined, sizeof joined / sizeof *joined, L"%ls%ls", folder, relative) < 0) return 0;
   DWORD n = GetFullPathNameW(joined, sizeof full / sizeof *full, full, nullptr);
   DWORD b = GetFullPathNameW(folder, sizeof base / sizeof *base, base, nullptr);

@@ -171,6 +171,10 @@ TEST(SfxHeader, Switches) {
       {L"C:\\p.zip /H", L"", 0, 1, 1, 0, L"C:\\p.zip", L""},
       {L"/H \"C:\\a b\\p.zip\" \"D:\\out\"", L"", 0, 1, 1, 0, L"C:\\a b\\p.zip", L"D:\\out"},
       {L"\"C:\\p.zip\"\"D:\\out\"", L"", 0, 0, 1, 0, L"C:\\p.zip", L""},
+      {L"\"C:\\open.zip", L"", 0, 0, 1, 0, L"C:\\open.zip", L""},
+      {L"/E:\"never closed /H", L"never closed /H", 0, 0, 1, 0, L"", L""},
+      {L"/E: /H", L"", 0, 1, 1, 0, L"", L""},
+      {L"p.zip /", L"", 0, 0, 1, 0, L"p.zip /", L""},
   };
   for (const Case& c : cases) {
     SfxPayloadHeader s;
@@ -292,6 +296,7 @@ TEST(SfxHeader, ResolvedPathsOutsideTheFolderAreRefused) {
     int below;
   } cases[] = {
       {L"a\\b.txt", 1}, {L"..\\b.txt", 0}, {L"a\\..\\..\\b.txt", 0}, {L"", 0},
+      {L"a\\..\\b.txt", 1}, {L"..\\dest2\\b.txt", 0},
   };
   for (const Case& c : cases)
     EXPECT_EQ(IsBelowFolder(L"C:\\dest\\", c.relative), c.below) << Narrow(c.relative);
