@@ -2,7 +2,8 @@
 // and by size, timed until the level is shown and until its builder is
 // done (icons come after showing), next to a bare shell enumeration with
 // display names and a bare FindFirstFileW loop over the same folder; and
-// the longest gap in the window thread's message loop meanwhile.
+// the longest gap in the window thread's message loop meanwhile, and the
+// time until complete over a shell enumeration taken just before.
 //   submenu_bench [rounds] [files...]   (default 3 rounds of 1000 and 10000;
 //   the median is printed)
 #include <shlobj.h>
@@ -163,18 +164,23 @@ int wmain(int argc, wchar_t** argv) {
     for (UINT icons : {kDeferredIcons, 0u}) {
       g_App.Settings.Option1 = icons;
       for (const wchar_t* options : {L"", L"/ss"}) {
-        std::vector<double> shown, done, gap;
+        std::vector<double> shown, done, gap, ratio;
         int items = 0;
         for (int i = 0; i < rounds; ++i) {
+          // The machine's load changes from second to second: each menu is
+          // set against a shell enumeration taken just before it.
+          double bare = BareShell(dir);
           MenuTimes m = TimeMenu(dir, options);
           shown.push_back(m.Shown);
           done.push_back(m.Complete);
           gap.push_back(m.LongestGap);
+          if (bare > 0 && m.Complete >= 0) ratio.push_back(m.Complete / bare);
           items = m.Items;
         }
-        printf("  by %-4s icons %-8s: shown %8.1f, complete %8.1f, longest loop gap %6.1f, items %d\n",
-               *options ? "size" : "name", icons ? "deferred" : "at once", Median(shown), Median(done), Median(gap),
-               items);
+        printf("  by %-4s icons %-8s: shown %8.1f, complete %8.1f (%.2fx the shell just before), longest loop gap "
+               "%6.1f, items %d\n",
+               *options ? "size" : "name", icons ? "deferred" : "at once", Median(shown), Median(done), Median(ratio),
+               Median(gap), items);
         fflush(stdout);
       }
     }

@@ -81,5 +81,7 @@ void LayoutSubMenuItems(OpenMenu* m);
 
 // paint.cpp
 void RedrawSubMenu(HDC dc, OpenMenu* m);
+// The whole level into dc over the client rectangle c (inclusive).
+void PaintSubMenu(HDC dc, OpenMenu* m, RECT c);
 void LoadSubMenuString(int id, wchar_t* buf, int count);
 int FindLevelOfWindow(HWND w);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "e2e/launcher_fixture.h"
+#include "support/skin_files.h"
 #include "hooklib/vnhook.h"
 #include "support/test_support.h"
 
@@ -96,6 +97,8 @@ void Keep(const std::vector<HWND>& windows, const wchar_t* name) {
   DeleteFileW(BuildFile(name).c_str());
   wchar_t crop[64];
   wsprintfW(crop, L"%dx%d+%d+%d", all.right - all.left, all.bottom - all.top, all.left, all.top);
+  // A BMP in the plain format the system's loader reads.
+  if (path.size() > 4 && !lstrcmpiW(path.c_str() + path.size() - 4, L".bmp")) path = L"BMP3:" + path;
   std::wstring cmd = L"/bin/sh -c \"xwd -root -silent | /usr/bin/convert xwd:- -crop " + std::wstring(crop) + L" " +
                      path + L"\"";
   std::vector<wchar_t> buf(cmd.begin(), cmd.end());
@@ -261,6 +264,56 @@ TEST_F(SubMenuE2e, ChildMenuShowsItsButtonsAndIsTheLastMenuOfTheNextStart) {
   Keep({w, m[0]}, L"submenu-last.png");
   EXPECT_EQ(0, again.Quit());
   EXPECT_EQ("", ReadFileBytes(folder_.MessageLog()));
+}
+
+// The shipped skin: the item under the mouse shows the skin's selected
+// face rather than the classic highlight (the picture of a folder taller
+// than the screen also shows the skin's scroll buttons).
+TEST(SubMenuSkinE2e, TheShippedSkinDrawsItemFacesAndScrollButtons) {
+  ProgramFolder folder(true);
+  InstallSettingsTool(folder.Dir.Path);
+  TempDir files;
+  std::wstring many = files.File(L"many");
+  CreateDirectoryW(many.c_str(), nullptr);
+  for (int i = 0; i < 150; ++i) {
+    wchar_t name[32];
+    wsprintfW(name, L"\\file%03d.txt", i);
+    WriteFileBytes(many + name, "1");
+  }
+  folder.SeedSettings(1, L"", {Button(0x80003, L"Many", many, L"", 0)});
+  ToolRun r = RunSettingsTool(folder.Dir.Path, folder.Dir.File(L"Data"), {L"skin", L"\\Basalt"});
+  ASSERT_EQ(0, r.Code) << r.Output;
+
+  Launcher l;
+  HWND w = StartAndShow(l, folder);
+  ASSERT_NE(nullptr, w) << ReadFileBytes(folder.MessageLog());
+  PostMessageW(w, WMA_EXECUTE, 0, 0);
+  std::vector<HWND> m = WaitMenus(l, 1);
+  ASSERT_EQ(1u, m.size());
+  RECT c;
+  GetClientRect(m[0], &c);
+  const int x = c.right / 2, y = c.bottom / 2;
+  PostMessageW(m[0], WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  Sleep(300);
+  Keep({m[0]}, L"submenu-skin.bmp");
+  HBITMAP shot = (HBITMAP)LoadImageW(nullptr, BuildFile(L"submenu-skin.bmp").c_str(), IMAGE_BITMAP, 0, 0,
+                                     LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+  ASSERT_NE(nullptr, shot);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, shot);
+  // The client lies at the window's corner (no frame); the hovered row
+  // around y holds none of the classic highlight.
+  const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+  int highlighted = 0;
+  for (int dy = -4; dy <= 4; ++dy)
+    for (int px = 10; px < c.right - 10; px += 3) highlighted += GetPixel(dc, px, y + dy) == highlight;
+  EXPECT_EQ(0, highlighted);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(shot);
+  EXPECT_TRUE(l.Running());
+  EXPECT_EQ(0, l.Quit());
+  EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
 }
 
 }  // namespace
