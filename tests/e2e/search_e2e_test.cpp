@@ -6,6 +6,7 @@
 #include <string>
 
 #include "e2e/launcher_fixture.h"
+#include "e2e/screen_capture.h"
 #include "support/test_support.h"
 
 namespace {
@@ -72,6 +73,16 @@ TEST(SearchE2E, TypedTextListsHitsInOrderEnterLaunchesAndEscCloses) {
   Type(edit, L"note");
   int three = SettledHeight(search);
   EXPECT_GT(three, empty);
+  // The selected first row is drawn highlighted.
+  std::unique_ptr<Canvas> shot = CaptureAndKeep(search, L"search_window.bmp");
+  COLORREF hl = GetSysColor(COLOR_HIGHLIGHT);
+  int lit = 0;
+  for (int i = 0; i < shot->Width * shot->Height; i++) {
+    DWORD p = shot->Bits[i];
+    lit += RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF) == hl;
+  }
+  EXPECT_GT(lit, shot->Width * 10) << "no highlighted row";
+  EXPECT_LT(lit, shot->Width * shot->Height / 2) << "only one row is highlighted";
   Key(edit, VK_RETURN);  // the first hit is selected
   WaitForMarks(folder, 1);
   EXPECT_EQ("NOTES", MarkNames(folder));
