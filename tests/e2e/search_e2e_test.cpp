@@ -52,7 +52,7 @@ TEST(SearchE2E, TypedTextListsHitsInOrderEnterLaunchesAndEscCloses) {
   ProgramFolder folder(false);
   // Row, column: "NOTES" sits in an earlier row than "Notebook"; "Mynote"
   // matches further in; "Calc" not at all.
-  folder.SeedSettings(1, L"", {folder.MarkerButton(L"Notebook", 1, 0), folder.MarkerButton(L"Mynote", 0, 1),
+  folder.SeedSettings(1, L"KeyboardOption=00000005\r\n", {folder.MarkerButton(L"Notebook", 1, 0), folder.MarkerButton(L"Mynote", 0, 1),
                                 folder.MarkerButton(L"NOTES", 0, 4), folder.MarkerButton(L"Calc", 0, 2)},
                       L"00b4e001");  // without "close the search window after a launch"
   Launcher l;
@@ -101,13 +101,46 @@ TEST(SearchE2E, TypedTextListsHitsInOrderEnterLaunchesAndEscCloses) {
   EXPECT_GT(one, empty);
   EXPECT_EQ((three - empty) / 3, one - empty) << "one row per hit";
 
+  // Moving the launcher takes the window along.
+  SetWindowPos(w, nullptr, lr.left + 40, lr.top + 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Sleep(300);
+  EXPECT_EQ(WindowRect(w).left, WindowRect(search).left);
+  EXPECT_EQ(WindowRect(w).bottom, WindowRect(search).top);
+
   Key(edit, VK_ESCAPE);
   DWORD start = GetTickCount();
   while (IsWindow(search) && GetTickCount() - start < 5000) Sleep(20);
   EXPECT_FALSE(IsWindow(search));
   EXPECT_TRUE(IsWindow(w));
+
+  // A character typed over the launcher opens the window with it.
+  PostMessageW(w, WM_CHAR, 'c', 1);
+  search = FindSearchWindowOf(l.Info.dwProcessId);
+  ASSERT_NE(nullptr, search);
+  edit = FindWindowExW(search, nullptr, L"Edit", nullptr);
+  EXPECT_EQ(one, SettledHeight(search)) << "only Calc";
+  wchar_t typed[16] = L"";
+  SendMessageW(edit, WM_GETTEXT, 16, (LPARAM)typed);  // GetWindowTextW sees only the caption across processes
+  EXPECT_STREQ(L"c", typed);
+  Key(edit, VK_RETURN);
+  WaitForMarks(folder, 4);
+  EXPECT_EQ("NOTES Notebook Mynote Calc", MarkNames(folder));
   EXPECT_EQ("", ReadFileBytes(folder.MessageLog()));
   EXPECT_EQ(0, l.Quit());
+
+  // Started again, the window comes back with the last text and its hits.
+  Launcher again;
+  w = again.StartReady(folder, L"/n /l");
+  ASSERT_NE(nullptr, w);
+  PostMessageW(w, WM_COMMAND, 40007, 0);
+  search = FindSearchWindowOf(again.Info.dwProcessId);
+  ASSERT_NE(nullptr, search);
+  edit = FindWindowExW(search, nullptr, L"Edit", nullptr);
+  typed[0] = 0;
+  SendMessageW(edit, WM_GETTEXT, 16, (LPARAM)typed);
+  EXPECT_STREQ(L"c", typed);
+  EXPECT_EQ(one, SettledHeight(search));
+  EXPECT_EQ(0, again.Quit());
 }
 
 }  // namespace
