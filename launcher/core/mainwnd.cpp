@@ -152,6 +152,13 @@ static void TypeToSearch(WPARAM c, LPARAM lParam) {
   if (!(g_App.Settings.KeyboardOption & KBO_TYPE_TO_SEARCH) || c < 33 || c > 126) return;
   SearchFind find = {};
   EnumThreadWindows(GetCurrentThreadId(), FindSearchWindow, (LPARAM)&find);
+  if (!find.Search && !(g_App.Settings.Status & STATUS_SEARCH) && g_MenuEntries.ToggleSearchWindow) {
+    // The first typed character opens the window; it then replaces the last text.
+    g_App.Settings.Status |= STATUS_SEARCH;
+    MarkSettingsChanged();
+    g_MenuEntries.ToggleSearchWindow(1, 1);
+    EnumThreadWindows(GetCurrentThreadId(), FindSearchWindow, (LPARAM)&find);
+  }
   if (!find.Search) return;
   HWND edit = FindSearchEdit(find.Search);
   if (!edit) return;
@@ -514,6 +521,9 @@ LRESULT CALLBACK MainWndProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CHAR:
       TypeToSearch(wParam, lParam);
       return 0;
+    case WM_MOVE:  // the search window hangs below the launcher
+      if (g_MenuEntries.RelayoutSearchWindow) g_MenuEntries.RelayoutSearchWindow();
+      break;
     case WM_COMMAND:
       OnMenuCommand(LOWORD(wParam), g_App.Input.LastMenuItem, 0);
       return 0;

@@ -1,4 +1,5 @@
 #include "core/startup.h"
+#include "submenu/searchwnd.h"
 #include "submenu/submenu.h"
 
 #include <commctrl.h>
@@ -210,7 +211,7 @@ int RegisterWindowClasses(HINSTANCE instance) {
       {kDragWndClass, 0, PlainWndProc},
       {kSubMenuWndClass, CS_DBLCLKS, SubMenuWndProc},
       {kSmDragWndClass, 0, PlainWndProc},
-      {kSearchWndClass, 0, PlainWndProc},
+      {kSearchWndClass, 0, SearchWndProc},
       {kEdgeWndClass, 0, PlainWndProc},
   };
   for (int i = 0; i < 6; ++i) {
@@ -364,6 +365,7 @@ int InitLauncher(HINSTANCE instance, const wchar_t* cmdline) {
 
   InitTriggerPlatform();
   BindSubMenuOutlets(instance);
+  BindSearchWindow();
   HWND w = CreateMainWindow(instance);
   if (!w) return 0;
   if (!CreateToolTip()) return 0;

@@ -141,6 +141,7 @@ int FindItemByHotkey(int key, int list, int skipIndex) {
 int ResizeButtonTable(int list, int n) {
   ButtonInfo*** field = ListTableField(list);
   if (!field || n < 0) return 0;
+  StopSearchForStoreChange();
   size_t bytes = (n ? n : 1) * sizeof(ButtonInfo*);
   void* p = StoreReAlloc(*field, bytes);
   if (!p) {
@@ -164,6 +165,7 @@ static void FreeButtonPluginValues(ButtonInfo* b) {
 
 // Frees everything a record owns, not the record.
 static void FreeButtonContents(ButtonInfo* b) {
+  StopSearchForStoreChange();
   if (b->ShellItem) CoTaskMemFree(b->ShellItem);
   FreeButtonPluginValues(b);
   for (int k = 0; k < 2; k++) {

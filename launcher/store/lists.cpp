@@ -99,6 +99,7 @@ static void DropSubMenus(const std::vector<unsigned char>& dead) {
   ItemStore& s = g_App.Store;
   int old = s.SubMenuCount;
   std::vector<int> map(old, -1);
+  StopSearchForStoreChange();
   int n = 0;
   for (int m = 0; m < old; m++) {
     if (dead[m]) {
@@ -158,6 +159,7 @@ int DeletePage() {
                                 s.Pages[page].Name ? s.Pages[page].Name : L"");
   if (answer != IDOK) return answer;
   if (g_StoreOutlets.UpdateCursor) g_StoreOutlets.UpdateCursor(1);
+  StopSearchForStoreChange();
 
   // Unlocking moves the other pages' buttons back into the freed homes.
   for (int i = 0; i < s.Pages[page].Count; i++) {

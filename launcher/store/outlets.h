@@ -32,9 +32,15 @@ struct StoreOutlets {
   void (*OpenItemProperties)(ButtonInfo* button);       // command 40041
   void (*ClassifyItemTarget)(ButtonInfo* button, int mode);
   void (*GetItemIcon)(ButtonInfo* button);
+  int (*StopSearch)();  // a running search reads the store unlocked
 };
 
 extern StoreOutlets g_StoreOutlets;
+
+// Called before buttons, tables or lists are freed or moved.
+inline void StopSearchForStoreChange() {
+  if (g_StoreOutlets.StopSearch) g_StoreOutlets.StopSearch();
+}
 
 // Notifications the store sends.
 enum : int { PN_PAGESRESET = 0x10006 };
