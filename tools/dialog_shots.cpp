@@ -13,6 +13,7 @@
 
 #include "core/winhelpers.h"
 #include "dialogs/about.h"
+#include "dialogs/edgerange.h"
 #include "dialogs/initialpage.h"
 #include "dialogs/langdialog.h"
 #include "dialogs/options.h"
@@ -83,6 +84,8 @@ static void MakeSample() {
   r.MousePlaceMask[2] = (1u << 0) | (1u << 9);
   r.MouseTargets[2][0] = MouseTarget{LIST_NONE, LIST_NONE};
   r.MouseTargets[2][9] = MouseTarget{LIST_NONE, 1};
+  r.EdgeAssignment[0] = 0xFFFF0001u;
+  r.Circle[0] = CircleGestureSettings{1, 7, 400, 10, LIST_NONE, 1};
 }
 
 int wmain(int argc, wchar_t** argv) {
@@ -132,6 +135,23 @@ int wmain(int argc, wchar_t** argv) {
     EndDialog(d, 0);
   });
   ShowLanguageDialog();
+  WNDCLASSEXW marker = {};
+  marker.cbSize = sizeof marker;
+  marker.lpfnWndProc = EdgeWndProc;
+  marker.hInstance = g_App.Instance;
+  marker.lpszClassName = L"VnEdgeWndClass";
+  RegisterClassExW(&marker);
+  EdgeRangeParam corner = {1, 160, 120}, side = {4, 200, 100};
+  for (EdgeRangeParam* range : {&corner, &side}) {
+    static int shot;
+    shot = range == &corner ? 0 : 1;
+    WhenOpen([](HWND d) {
+      Capture(d, shot ? L"edge-range-side" : L"edge-range-corner");
+      Capture(GetDesktopWindow(), shot ? L"edge-range-side-screen" : L"edge-range-corner-screen");
+      EndDialog(d, 0);
+    });
+    ShowEdgeRangeDialog(nullptr, range);
+  }
   int value = 1;
   WhenOpen([](HWND d) {
     Capture(d, L"initial-page");
