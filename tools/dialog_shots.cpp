@@ -13,11 +13,13 @@
 
 #include "core/winhelpers.h"
 #include "dialogs/about.h"
+#include "dialogs/hotkeylist.h"
 #include "dialogs/edgerange.h"
 #include "dialogs/initialpage.h"
 #include "dialogs/langdialog.h"
 #include "dialogs/options.h"
 #include "state.h"
+#include "store/hotkeys.h"
 #include "store/lists.h"
 #include "store/settings.h"
 
@@ -86,6 +88,14 @@ static void MakeSample() {
   r.MouseTargets[2][9] = MouseTarget{LIST_NONE, 1};
   r.EdgeAssignment[0] = 0xFFFF0001u;
   r.Circle[0] = CircleGestureSettings{1, 7, 400, 10, LIST_NONE, 1};
+  NewButtonTemplate t{};
+  t.Button.Type = 1;
+  t.Button.Name = StoreDupString(L"Notepad");
+  t.Button.Position[0] = t.Button.Position[1] = ItemPos{2, 1};
+  t.Control = NBT_KEEP_FIELDS;
+  if (AddButton(&t, 1)) SetHotKey(0x24E, 1, 0, 1);
+  else StoreFree(t.Button.Name);
+  if (r.HotKeys.Rows) r.HotKeys.Rows[0] = HotKeyEntry{0x856, 0xFFFF, 0};
 }
 
 int wmain(int argc, wchar_t** argv) {
@@ -152,6 +162,11 @@ int wmain(int argc, wchar_t** argv) {
     });
     ShowEdgeRangeDialog(nullptr, range);
   }
+  WhenOpen([](HWND d) {
+    Capture(d, L"hotkey-list");
+    EndDialog(d, 0);
+  });
+  ShowHotKeyListDialog();
   int value = 1;
   WhenOpen([](HWND d) {
     Capture(d, L"initial-page");
