@@ -48,15 +48,18 @@ void ChooseRowWhenAsked(int row) {
 
 // Picks an entry of the next popup menu by its mnemonic, posted into the
 // menu's loop (a posted Enter would leave a character for the next dialog).
+wchar_t s_menuKey;
+
+void CALLBACK PostMenuKey(HWND, UINT, UINT_PTR id, DWORD) {
+  GUITHREADINFO gui = {sizeof gui};
+  if (!GetGUIThreadInfo(GetCurrentThreadId(), &gui) || !(gui.flags & GUI_INMENUMODE)) return;
+  KillTimer(nullptr, id);
+  PostMessageW(gui.hwndMenuOwner, WM_CHAR, s_menuKey, 0);
+}
+
 void PickMenuEntryWhenTracked(wchar_t mnemonic) {
-  static wchar_t s_key;
-  s_key = mnemonic;
-  SetTimer(nullptr, 0, 60, [](HWND, UINT, UINT_PTR id, DWORD) {
-    GUITHREADINFO gui = {sizeof gui};
-    if (!GetGUIThreadInfo(GetCurrentThreadId(), &gui) || !(gui.flags & GUI_INMENUMODE)) return;
-    KillTimer(nullptr, id);
-    PostMessageW(gui.hwndMenuOwner, WM_CHAR, s_key, 0);
-  });
+  s_menuKey = mnemonic;
+  SetTimer(nullptr, 0, 60, PostMenuKey);
 }
 
 // The marker's class as start-up registers it.
@@ -249,18 +252,23 @@ TEST_F(GesturePagesTest, CirclesPageAssignsTheChoosersPageAndCancelKeepsEverythi
   EXPECT_EQ(okFile, env_.Bytes(L"Vantrel.ini"));
 }
 
+struct MarkerSearch {
+  HWND Owner, Marker;
+};
+
+BOOL CALLBACK FindMarkerOf(HWND w, LPARAM p) {
+  MarkerSearch* m = (MarkerSearch*)p;
+  wchar_t name[64];
+  GetClassNameW(w, name, 64);
+  if (lstrcmpW(name, L"VnEdgeWndClass") || GetWindow(w, GW_OWNER) != m->Owner) return TRUE;
+  m->Marker = w;
+  return FALSE;
+}
+
 HWND FindMarker(HWND dialog) {
-  HWND marker = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) {
-    wchar_t name[64];
-    GetClassNameW(w, name, 64);
-    if (!lstrcmpW(name, L"VnEdgeWndClass") && GetWindow(w, GW_OWNER) == *(HWND*)p) {
-      *(HWND*)p = w;
-      return FALSE;
-    }
-    return TRUE;
-  }, (LPARAM)&(marker = dialog));
-  return marker == dialog ? nullptr : marker;
+  MarkerSearch m = {dialog, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), FindMarkerOf, (LPARAM)&m);
+  return m.Marker;
 }
 
 TEST_F(GesturePagesTest, EdgeRangeDialogFollowsEveryChangeWithItsMarker) {
