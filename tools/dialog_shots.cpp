@@ -13,10 +13,13 @@
 
 #include "core/winhelpers.h"
 #include "dialogs/about.h"
+#include "dialogs/hotkeylist.h"
+#include "dialogs/edgerange.h"
 #include "dialogs/initialpage.h"
 #include "dialogs/langdialog.h"
 #include "dialogs/options.h"
 #include "state.h"
+#include "store/hotkeys.h"
 #include "store/lists.h"
 #include "store/settings.h"
 
@@ -83,6 +86,16 @@ static void MakeSample() {
   r.MousePlaceMask[2] = (1u << 0) | (1u << 9);
   r.MouseTargets[2][0] = MouseTarget{LIST_NONE, LIST_NONE};
   r.MouseTargets[2][9] = MouseTarget{LIST_NONE, 1};
+  r.EdgeAssignment[0] = 0xFFFF0001u;
+  r.Circle[0] = CircleGestureSettings{1, 7, 400, 10, LIST_NONE, 1};
+  NewButtonTemplate t{};
+  t.Button.Type = 1;
+  t.Button.Name = StoreDupString(L"Notepad");
+  t.Button.Position[0] = t.Button.Position[1] = ItemPos{2, 1};
+  t.Control = NBT_KEEP_FIELDS;
+  if (AddButton(&t, 1)) SetHotKey(0x24E, 1, 0, 1);
+  else StoreFree(t.Button.Name);
+  if (r.HotKeys.Rows) r.HotKeys.Rows[0] = HotKeyEntry{0x856, 0xFFFF, 0};
 }
 
 int wmain(int argc, wchar_t** argv) {
@@ -132,6 +145,28 @@ int wmain(int argc, wchar_t** argv) {
     EndDialog(d, 0);
   });
   ShowLanguageDialog();
+  WNDCLASSEXW marker = {};
+  marker.cbSize = sizeof marker;
+  marker.lpfnWndProc = EdgeWndProc;
+  marker.hInstance = g_App.Instance;
+  marker.lpszClassName = L"VnEdgeWndClass";
+  RegisterClassExW(&marker);
+  EdgeRangeParam corner = {1, 160, 120}, side = {4, 200, 100};
+  for (EdgeRangeParam* range : {&corner, &side}) {
+    static int shot;
+    shot = range == &corner ? 0 : 1;
+    WhenOpen([](HWND d) {
+      Capture(d, shot ? L"edge-range-side" : L"edge-range-corner");
+      Capture(GetDesktopWindow(), shot ? L"edge-range-side-screen" : L"edge-range-corner-screen");
+      EndDialog(d, 0);
+    });
+    ShowEdgeRangeDialog(nullptr, range);
+  }
+  WhenOpen([](HWND d) {
+    Capture(d, L"hotkey-list");
+    EndDialog(d, 0);
+  });
+  ShowHotKeyListDialog();
   int value = 1;
   WhenOpen([](HWND d) {
     Capture(d, L"initial-page");

@@ -27,6 +27,7 @@
 #include "core/winhelpers.h"
 #include "dialogs/dialogboxes.h"
 #include "dialogs/dialoghelpers.h"
+#include "dialogs/edgerange.h"
 #include "render/draw.h"
 #include "render/iconcache.h"
 #include "render/hittest.h"
@@ -212,7 +213,7 @@ int RegisterWindowClasses(HINSTANCE instance) {
       {kSubMenuWndClass, CS_DBLCLKS, SubMenuWndProc},
       {kSmDragWndClass, 0, PlainWndProc},
       {kSearchWndClass, 0, SearchWndProc},
-      {kEdgeWndClass, 0, PlainWndProc},
+      {kEdgeWndClass, 0, EdgeWndProc},
   };
   for (int i = 0; i < 6; ++i) {
     WNDCLASSEXW wc = {};

@@ -3,6 +3,7 @@
 #include "core/menucmd.h"
 #include "core/winhelpers.h"
 #include "dialogs/about.h"
+#include "dialogs/hotkeylist.h"
 #include "dialogs/langdialog.h"
 #include "dialogs/options.h"
 #include "state.h"
@@ -36,4 +37,5 @@ void BindDialogEntries() {
   g_MenuEntries.AboutDialog = ShowAboutDialog;
   g_MenuEntries.LanguageDialog = ShowLanguageDialog;
   g_MenuEntries.OptionsDialog = OpenOptions;
+  g_MenuEntries.HotkeyListDialog = ShowHotKeyListDialog;
 }

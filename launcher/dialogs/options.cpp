@@ -9,7 +9,9 @@
 #include "core/showhide.h"
 #include "core/ticker.h"
 #include "core/winhelpers.h"
+#include "dialogs/circlespage.h"
 #include "dialogs/clickspage.h"
+#include "dialogs/edgespage.h"
 #include "dialogs/dialogboxes.h"
 #include "dialogs/dialoghelpers.h"
 #include "dialogs/triggertree.h"
@@ -317,6 +319,15 @@ static void SendGestureSettings() {
   g_StoreOutlets._VnSetDllData(3, &g_App.Settings.Option1, g_App.Settings.EdgeMargins);
 }
 
+static DLGPROC PageProcOf(int index) {
+  switch (index) {
+    case OPT_PAGE_CLICKS: return ClicksPageProc;
+    case OPT_PAGE_EDGES: return EdgesPageProc;
+    case OPT_PAGE_CIRCLES: return CirclesPageProc;
+  }
+  return PlainPageProc;
+}
+
 static int ScaleAbove96(int v, int dpi) { return dpi > 96 ? MulDiv(v, dpi, 96) : v; }
 
 int ShowOptionsDialog(int startPage) {
@@ -330,7 +341,7 @@ int ShowOptionsDialog(int startPage) {
     p.dwFlags = PSP_HASHELP;
     p.hInstance = GetDialogModule(IDD_PAGE_FIRST + i);
     p.pszTemplate = MAKEINTRESOURCEW(IDD_PAGE_FIRST + i);
-    p.pfnDlgProc = i == OPT_PAGE_CLICKS ? ClicksPageProc : PlainPageProc;
+    p.pfnDlgProc = PageProcOf(i);
     p.lParam = i;
     handles[i] = CreatePropertySheetPageW(&p);
     if (!handles[i]) break;

@@ -6,7 +6,8 @@
 
 const int kOptionsPageCount = 16;
 // Page indexes the launcher and the pages name.
-enum { OPT_PAGE_CLICKS = 0, OPT_PAGE_SKINS = 11, OPT_PAGE_DESIGN1 = 12, OPT_PAGE_DESIGN2 = 13, OPT_PAGE_PAGES = 14 };
+enum { OPT_PAGE_CLICKS = 0, OPT_PAGE_EDGES = 1, OPT_PAGE_CIRCLES = 2, OPT_PAGE_KEYBOARD = 3, OPT_PAGE_MOUSE = 4,
+       OPT_PAGE_SKINS = 11, OPT_PAGE_DESIGN1 = 12, OPT_PAGE_DESIGN2 = 13, OPT_PAGE_PAGES = 14 };
 // Posted to the page with the colour controls when the sheet's DPI changes.
 const UINT WMA_DPIREFRESH = 0x8027;
 

@@ -102,6 +102,8 @@
 #define IDD_INITIAL_PAGE 163
 #define IDD_PAGE_FIRST 164
 #define IDD_PAGE_LAST 179
+#define IDD_EDGE_RANGE 180
+#define IDD_HOTKEY_LIST 184
 
 // Dialog strings.
 #define IDS_OPTIONS_CAPTION 308

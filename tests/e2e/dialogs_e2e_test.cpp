@@ -145,6 +145,53 @@ TEST(DialogsE2E, OptionsSheetFromTheMenuCancelsAndSavesAndStartsAgainFromWhatItW
   EXPECT_EQ(0, again.Quit());
 }
 
+TEST(DialogsE2E, EdgesAndCirclesPagesWriteWhatTheNextStartShows) {
+  e2e::ProgramFolder folder(true);
+  {
+    e2e::Launcher l;
+    HWND w = l.StartReady(folder, L"");
+    ASSERT_TRUE(w);
+    PostMessageW(w, WM_COMMAND, 40019, 0);
+    HWND sheet = WaitDialog(l, kSheet);
+    ASSERT_TRUE(sheet);
+    SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
+    // Typed and applied at once: the delay is clamped all the same.
+    SendMessageW(GetDlgItem(CurrentPage(sheet), 1162), WM_SETTEXT, 0, (LPARAM)L"99999");
+    SendMessageW(sheet, PSM_SETCURSEL, 2, 0);
+    HWND circles = CurrentPage(sheet);
+    // A maximum radius below the minimum is stored as the minimum.
+    SendMessageW(GetDlgItem(circles, 1180), WM_SETTEXT, 0, (LPARAM)L"3");
+    SendMessageW(GetDlgItem(circles, 1182), WM_SETTEXT, 0, (LPARAM)L"50");
+    PropSheet_PressButton(sheet, PSBTN_OK);
+    ASSERT_TRUE(WaitGone(sheet));
+    ASSERT_TRUE(l.Answers());
+    EXPECT_EQ(L"10000", General(folder, L"ShowDelay"));
+
+    // The hot-key list opens from its menu command and closes with OK.
+    PostMessageW(w, WM_COMMAND, 40011, 0);
+    HWND list = WaitDialog(l, L"Hotkey List");
+    ASSERT_TRUE(list);
+    EXPECT_TRUE(GetDlgItem(list, 1398));
+    PostMessageW(list, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitGone(list));
+    EXPECT_EQ(0, l.Quit());
+  }
+  e2e::Launcher again;
+  HWND w = again.StartReady(folder, L"");
+  ASSERT_TRUE(w);
+  PostMessageW(w, WM_COMMAND, 40019, 0);
+  HWND sheet = WaitDialog(again, kSheet);
+  ASSERT_TRUE(sheet);
+  SendMessageW(sheet, PSM_SETCURSEL, 2, 0);
+  EXPECT_EQ(L"50", ItemText(CurrentPage(sheet), 1180));
+  EXPECT_EQ(L"50", ItemText(CurrentPage(sheet), 1182));
+  SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
+  EXPECT_EQ(L"10000", ItemText(CurrentPage(sheet), 1162));
+  PropSheet_PressButton(sheet, PSBTN_CANCEL);
+  ASSERT_TRUE(WaitGone(sheet));
+  EXPECT_EQ(0, again.Quit());
+}
+
 TEST(DialogsE2E, AboutAndLanguageFromTheMenu) {
   e2e::ProgramFolder folder(true);
   e2e::Launcher l;
