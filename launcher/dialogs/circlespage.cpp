@@ -172,12 +172,7 @@ INT_PTR CALLBACK CirclesPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
         SetWindowLongPtrW(page, DWLP_MSGRESULT, TRUE);
         return TRUE;
       }
-      if (HandlePageNotify(page, h, OPT_PAGE_CIRCLES)) return TRUE;
-      if (h->code == PSN_APPLY) {
-        Apply(page);
-        SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-        return TRUE;
-      }
+      if (HandlePageNotify(page, h, OPT_PAGE_CIRCLES, Apply)) return TRUE;
       return FALSE;
     }
     case WM_DESTROY:

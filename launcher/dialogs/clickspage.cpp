@@ -123,12 +123,7 @@ INT_PTR CALLBACK ClicksPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
         if (changed) PropSheet_Changed(GetParent(page), page);
         return FALSE;
       }
-      if (HandlePageNotify(page, h, OPT_PAGE_CLICKS)) return TRUE;
-      if (h->code == PSN_APPLY) {
-        Apply(page);
-        SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-        return TRUE;
-      }
+      if (HandlePageNotify(page, h, OPT_PAGE_CLICKS, Apply)) return TRUE;
       return FALSE;
     }
     case WM_DESTROY:

@@ -252,12 +252,7 @@ INT_PTR CALLBACK EdgesPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
         info->lpszText = tip;
         return TRUE;
       }
-      if (HandlePageNotify(page, h, OPT_PAGE_EDGES)) return TRUE;
-      if (h->code == PSN_APPLY) {
-        Apply(page);
-        SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-        return TRUE;
-      }
+      if (HandlePageNotify(page, h, OPT_PAGE_EDGES, Apply)) return TRUE;
       return FALSE;
     }
     case WM_DESTROY:

@@ -170,9 +170,14 @@ void SnapshotOptions(int op) {
 
 // --- page protocol ----------------------------------------------------------------------------
 
-int HandlePageNotify(HWND page, const NMHDR* header, int index) {
+int HandlePageNotify(HWND page, const NMHDR* header, int index, void (*apply)(HWND page)) {
   HWND sheet = GetParent(page);
   switch (header->code) {
+    case PSN_APPLY:
+      if (!apply) return 0;
+      apply(page);
+      SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+      return 1;
     case PSN_HELP:
       ShowHelpTopic(GetOptionsHelpTopic(index));
       return 1;

@@ -23,9 +23,10 @@ void SetLiveChange(UINT bit);
 UINT GetLiveChangeFlags();
 int GetLastOptionsPage();
 
-// Page protocol: PSN_HELP, PSN_KILLACTIVE and PSN_RESET of page index.
-// Returns 1 when the notification was one of them.
-int HandlePageNotify(HWND page, const NMHDR* header, int index);
+// Page protocol: PSN_HELP, PSN_KILLACTIVE and PSN_RESET of page index, and
+// PSN_APPLY through apply when the page writes settings. Returns 1 when the
+// notification was one of them.
+int HandlePageNotify(HWND page, const NMHDR* header, int index, void (*apply)(HWND page) = nullptr);
 // PSN_APPLY's first step.
 void BeginPageApply(HWND page);
 // A setting was written: it is saved later (once start-up has finished).
