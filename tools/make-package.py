@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Packs a self-extracting package: the stub program, the 996-byte payload
+"""Packs a self-extracting package: the package program, the 996-byte payload
 header, then the zip. The header's CRC covers every byte behind it.
 
-  make-package.py STUB ZIP OUT [--destination T] [--command C] [--overwrite]
+  make-package.py PROGRAM ZIP OUT [--destination T] [--command C] [--overwrite]
                   [--open-folder] [--delete] [--skip-confirmation]
                   [--caption S] [--question S] [--kind 3|6]
   make-package.py --check PACKAGE   (header at the payload offset, CRC)
@@ -99,7 +99,7 @@ def main():
         check(sys.argv[2])
         return
     p = argparse.ArgumentParser()
-    p.add_argument("stub")
+    p.add_argument("program")
     p.add_argument("zip")
     p.add_argument("out")
     p.add_argument("--destination", default="")
@@ -112,7 +112,7 @@ def main():
     p.add_argument("--question", default="")
     p.add_argument("--kind", default="3", choices=["3", "6"])
     a = p.parse_args()
-    stub = open(a.stub, "rb").read()
+    program = open(a.program, "rb").read()
     archive = open(a.zip, "rb").read()
     header = pack_header({
         "kind": a.kind, "charset": "U", "destination": a.destination, "command": a.command,
@@ -121,7 +121,7 @@ def main():
         "caption": a.caption, "question": a.question,
     })
     with open(a.out, "wb") as f:
-        f.write(stub + header + archive)
+        f.write(program + header + archive)
 
 
 if __name__ == "__main__":

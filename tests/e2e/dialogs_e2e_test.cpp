@@ -84,6 +84,12 @@ std::wstring General(const e2e::ProgramFolder& folder, const wchar_t* key) {
 
 const wchar_t kSheet[] = L"Vantrel Options [View Mode 1]";
 
+// The options sheet as the launcher's menu command opens it.
+HWND OpenOptionsSheet(const e2e::Launcher& l, HWND w) {
+  PostMessageW(w, WM_COMMAND, 40019, 0);
+  return WaitDialog(l, kSheet);
+}
+
 TEST(DialogsE2E, OptionsSheetFromTheMenuCancelsAndSavesAndStartsAgainFromWhatItWrote) {
   e2e::ProgramFolder folder(true);
   {
@@ -91,8 +97,7 @@ TEST(DialogsE2E, OptionsSheetFromTheMenuCancelsAndSavesAndStartsAgainFromWhatItW
     HWND w = l.StartReady(folder, L"");
     ASSERT_TRUE(w);
     // Settings as the first run writes them.
-    PostMessageW(w, WM_COMMAND, 40019, 0);
-    HWND sheet = WaitDialog(l, kSheet);
+    HWND sheet = OpenOptionsSheet(l, w);
     ASSERT_TRUE(sheet);
     PropSheet_PressButton(sheet, PSBTN_OK);
     ASSERT_TRUE(WaitGone(sheet));
@@ -102,8 +107,7 @@ TEST(DialogsE2E, OptionsSheetFromTheMenuCancelsAndSavesAndStartsAgainFromWhatItW
     ASSERT_FALSE(settings.empty());
 
     // Every page opens; changes on the Clicks page, then Cancel.
-    PostMessageW(w, WM_COMMAND, 40019, 0);
-    sheet = WaitDialog(l, kSheet);
+    sheet = OpenOptionsSheet(l, w);
     ASSERT_TRUE(sheet);
     for (int i = 1; i < 16; i++) {
       SendMessageW(sheet, PSM_SETCURSEL, (WPARAM)i, 0);
@@ -120,8 +124,7 @@ TEST(DialogsE2E, OptionsSheetFromTheMenuCancelsAndSavesAndStartsAgainFromWhatItW
     EXPECT_EQ(design, ReadFileBytes(DataFile(folder, L"Design.ini")));
 
     // The same change with OK, and a delay the page clamps.
-    PostMessageW(w, WM_COMMAND, 40019, 0);
-    sheet = WaitDialog(l, kSheet);
+    sheet = OpenOptionsSheet(l, w);
     ASSERT_TRUE(sheet);
     page = CurrentPage(sheet);  // the page left last: Clicks
     EXPECT_EQ(0, PropSheet_HwndToIndex(sheet, page));
@@ -136,8 +139,7 @@ TEST(DialogsE2E, OptionsSheetFromTheMenuCancelsAndSavesAndStartsAgainFromWhatItW
   e2e::Launcher again;
   HWND w = again.StartReady(folder, L"");
   ASSERT_TRUE(w);
-  PostMessageW(w, WM_COMMAND, 40019, 0);
-  HWND sheet = WaitDialog(again, kSheet);
+  HWND sheet = OpenOptionsSheet(again, w);
   ASSERT_TRUE(sheet);
   EXPECT_EQ(L"10000", ItemText(CurrentPage(sheet), 1089));
   PropSheet_PressButton(sheet, PSBTN_CANCEL);
@@ -151,8 +153,7 @@ TEST(DialogsE2E, EdgesAndCirclesPagesWriteWhatTheNextStartShows) {
     e2e::Launcher l;
     HWND w = l.StartReady(folder, L"");
     ASSERT_TRUE(w);
-    PostMessageW(w, WM_COMMAND, 40019, 0);
-    HWND sheet = WaitDialog(l, kSheet);
+    HWND sheet = OpenOptionsSheet(l, w);
     ASSERT_TRUE(sheet);
     SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
     // Typed and applied at once: the delay is clamped all the same.
@@ -179,8 +180,7 @@ TEST(DialogsE2E, EdgesAndCirclesPagesWriteWhatTheNextStartShows) {
   e2e::Launcher again;
   HWND w = again.StartReady(folder, L"");
   ASSERT_TRUE(w);
-  PostMessageW(w, WM_COMMAND, 40019, 0);
-  HWND sheet = WaitDialog(again, kSheet);
+  HWND sheet = OpenOptionsSheet(again, w);
   ASSERT_TRUE(sheet);
   SendMessageW(sheet, PSM_SETCURSEL, 2, 0);
   EXPECT_EQ(L"50", ItemText(CurrentPage(sheet), 1180));
